@@ -1,0 +1,75 @@
+#include "app/FileReplace.h"
+
+#include "framework/Exception.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::string kOld = "old contents";
+const std::string kNew = "new contents, longer than the old";
+
+void ExpectCreateError(const std::string& path, const std::string& data)
+{
+    try {
+        ReplaceFileContents(path, data.data(), static_cast<long>(data.size()));
+        FAIL() << "no error for " << path;
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ("ﾌｧｲﾙ " + path + " を作成できません", e.Message());
+    }
+}
+
+} // namespace
+
+TEST(FileReplace, ReplacesExistingAndCreatesMissingFiles)
+{
+    TempFolder folder;
+    std::string existing = folder.File("A.TXT");
+    folder.Write("A.TXT", kOld);
+    ReplaceFileContents(existing, kNew.data(), static_cast<long>(kNew.size()));
+    EXPECT_EQ(kNew, folder.Read("A.TXT"));
+
+    std::string missing = folder.File("B.TXT");
+    ReplaceFileContents(missing, nullptr, 0);
+    EXPECT_EQ("", folder.Read("B.TXT"));
+    EXPECT_EQ((std::vector<std::string>{"A.TXT", "B.TXT"}), folder.Names());
+}
+
+TEST(FileReplace, FileInUseOrMissingFolderKeepsEverythingAsItWas)
+{
+    TempFolder folder;
+    folder.Write("PPR", kOld);
+    HANDLE held = CreateFileA(folder.File("PPR").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ExpectCreateError(folder.File("PPR"), kNew);
+    CloseHandle(held);
+    EXPECT_EQ(kOld, folder.Read("PPR"));
+    EXPECT_EQ(std::vector<std::string>{"PPR"}, folder.Names()); // no temporary file left
+
+    ExpectCreateError(folder.File("missing\\X.TXT"), kNew);
+}
+
+TEST(FileReplace, FullDiskKeepsTheOldFile)
+{
+    const char* disk = std::getenv("ZA2_FULL_DISK");
+    if (!disk || !*disk)
+        GTEST_SKIP() << "no small disk mounted (ZA2_FULL_DISK unset)";
+    TempFolder folder(disk);
+    folder.Write("EXE", kOld);
+    std::string big(2 * 1024 * 1024, 'x'); // larger than the whole disk
+    try {
+        ReplaceFileContents(folder.File("EXE"), big.data(), static_cast<long>(big.size()));
+        FAIL() << "no error on a full disk";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ("ｽﾄﾘｰﾑへの書き込みｴﾗｰ", e.Message());
+    }
+    EXPECT_EQ(kOld, folder.Read("EXE"));
+    EXPECT_EQ(std::vector<std::string>{"EXE"}, folder.Names());
+}
