@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Form.h"
 #include "framework/ModalBox.h"
 
 TApplication* Application = nullptr;
@@ -72,4 +73,63 @@ void TApplication::ShowException(const std::exception& e) noexcept
         ShowModalBox(WithFullStop(e.what()), title_, MB_OK | MB_ICONERROR);
     } catch (...) {
     }
+}
+
+void TApplication::Run()
+{
+    if (mainForm_ && !terminated_) {
+        try {
+            mainForm_->Show();
+        } catch (const std::exception& e) {
+            HandleException(mainForm_, e);
+        }
+    }
+    while (!terminated_)
+        HandleMessage();
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    // Wakes a loop that waits for messages; the flag ends it.
+    if (handle_)
+        PostMessageA(handle_, WM_NULL, 0, 0);
+}
+
+void TApplication::HandleMessage()
+{
+    MSG message;
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        terminated_ = true;
+        return;
+    }
+    ProcessMessage(message);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            return;
+        }
+        ProcessMessage(message);
+    }
+}
+
+void TApplication::ProcessMessage(MSG& message)
+{
+    // Enter, Esc and Tab belong to the form before the control with the focus sees them.
+    TForm* form = TForm::FormOfWindow(message.hwnd);
+    try {
+        if (form && form->HandleDialogKey(message))
+            return;
+    } catch (const std::exception& e) {
+        HandleException(form, e);
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
 }

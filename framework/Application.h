@@ -1,7 +1,7 @@
 #pragma once
 // The application object: title, the hidden application window that owns message boxes, the
-// process-wide exception event and the standard report of failures.
-// (Extended by the toolkit's forms: message loop, terminate, process-messages.)
+// process-wide exception event, the standard report of failures, the main form and the message
+// loop.
 #include "framework/Component.h"
 #include "framework/Exception.h"
 
@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <string>
+
+class TForm;
 
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& e)>;
 
@@ -34,7 +36,34 @@ public:
     // The standard report: silent aborts show nothing; others a stop box with the whole text.
     void ShowException(const std::exception& e) noexcept;
 
+    // The first form made with CreateForm; closing it ends the program.
+    TForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TForm* form) { mainForm_ = form; }
+    // Makes a form owned by the application (destroyed with it).
+    template <class T>
+    T* CreateForm()
+    {
+        T* form = new T(this);
+        if (!mainForm_)
+            mainForm_ = form;
+        return form;
+    }
+
+    // Shows the main form and handles messages until Terminate (or WM_QUIT).
+    void Run();
+    // Ends the message loops once the current message is handled.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Waits for the next message and handles it.
+    void HandleMessage();
+    // Handles the messages that are waiting, without waiting for more.
+    void ProcessMessages();
+
 private:
+    void ProcessMessage(MSG& message);
+
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
     std::string title_;
     HWND handle_ = nullptr;
     TExceptionEvent onException_;

@@ -10,6 +10,7 @@
 //
 // Handles handed out by Handle, MaskHandle and Palette stay the bitmap's; callers that keep one
 // beyond the next change take a copy. SetHandle and SetPalette take ownership.
+#include "framework/GdiHandle.h"
 #include "framework/Graphic.h"
 
 #include <windows.h>
@@ -93,7 +94,7 @@ public:
     // Lets the canvas's DC go (the canvas makes a new one on next use).
     void Dormant();
 
-    // Plain BMP files: see Bitmap.cpp for what is accepted. An empty stream empties the bitmap.
+    // Plain BMP files (what is accepted: framework/BmpFile.h). An empty stream empties the bitmap.
     void LoadFromStream(TStream& stream) override;
     // A plain, uncompressed BMP file; nothing for an empty bitmap.
     void SaveToStream(TStream& stream) override;
@@ -122,8 +123,12 @@ private:
     void Unshare();
     void CanvasChanging();
     void CanvasChanged();
-    // Replaces the image by a new one (shared images are left to their other holders).
-    void NewImage();
+    // Puts a new image in place (shared images are left to their other holders); the canvas
+    // keeps its DC and selects the new handle.
+    void ReplaceImage(std::shared_ptr<TBitmapImage> image);
+    // A new image of that size and format with the pixels that fit copied over.
+    void Rebuild(int width, int height, TPixelFormat format, bool monochrome,
+                 TOwnedPalette palette);
     void FreeCanvasDC();
     void DrawOpaque(HDC target, const RECT& rect, DWORD rop, HDC source);
     void DrawTransparent(HDC target, const RECT& rect, HDC source);

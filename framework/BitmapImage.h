@@ -18,6 +18,7 @@ struct TBitmapImage {
     bool monochrome = false;    // a 1-bit device-dependent bitmap
     DIBSECTION dib{};           // the section's description when bits is set
     void* bits = nullptr;       // pixels of a DIB section (null for device-dependent bitmaps)
+    bool topDown = false;       // the section's first row in memory is the top row
     HDC dc = nullptr;           // the bitmap canvas's DC the handle is selected into now
 
     bool IsDIB() const { return bits != nullptr || format != TPixelFormat::Device; }
@@ -39,7 +40,7 @@ std::shared_ptr<TBitmapImage> CreateImage(int width, int height, TPixelFormat fo
                                           const TBitmapImage* like = nullptr);
 // An image over handle (owned from now on), described from GDI.
 std::shared_ptr<TBitmapImage> ImageFromHandle(HBITMAP handle);
-// An image over a new DIB section of info; its pixels are zero. bits receives the pixels.
+// An image over a new DIB section of info (pixels zero); the palette comes from its table.
 std::shared_ptr<TBitmapImage> ImageFromSection(const TDibInfo& info);
 // A private copy with the same pixels, format and palette (the mask is not copied).
 std::shared_ptr<TBitmapImage> CopyImage(TBitmapImage& source);
@@ -49,18 +50,24 @@ void BlitImage(TBitmapImage& from, TBitmapImage& to);
 int ImageColorTable(TBitmapImage& image, RGBQUAD* colors);
 // The format a DIB header describes.
 TPixelFormat FormatOfHeader(const BITMAPINFOHEADER& header, const DWORD* masks);
-// A 1-bit copy of a device-dependent bitmap for clipboard hand-over etc.: a new DDB copy.
+// A new device-dependent copy of the image's pixels, owned by the caller (for the clipboard).
 HBITMAP CopyAsDeviceBitmap(TBitmapImage& image);
 
 // A DC that has the image's bitmap selected: the bitmap canvas's when it holds one, else a
 // memory DC of its own for the guard's lifetime (with the palette selected and realised).
+// While it lives, the image's dc is that DC, so nested sources share it (a bitmap can be
+// selected into one DC only).
 class TImageSource {
 public:
     explicit TImageSource(TBitmapImage& image);
+    ~TImageSource();
+    TImageSource(const TImageSource&) = delete;
+    TImageSource& operator=(const TImageSource&) = delete;
     HDC Get() const { return dc_; }
     operator HDC() const { return dc_; }
 
 private:
+    TBitmapImage& image_;
     std::optional<TMemoryDC> memory_;
     std::optional<TSelectObject> bitmap_;
     std::optional<TSelectPalette> palette_;

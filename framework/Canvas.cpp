@@ -123,18 +123,10 @@ void TCanvas::StretchDraw(const RECT& rect, TGraphic* graphic)
     if (!graphic || graphic->Empty())
         return;
     Changing();
-    HDC dc = RequiredHandle();
-    // Monochrome images take the brush colour for their 1 bits, as text backgrounds do.
-    COLORREF previousBk = SetBkColor(dc, brush_.Color());
-    try {
-        graphic->Draw(*this, rect);
-    } catch (...) {
-        if (dc_ == dc)
-            SetBkColor(dc, previousBk);
-        throw;
-    }
-    if (dc_ == dc)
-        SetBkColor(dc, previousBk);
+    RequiredHandle();
+    // The DC's colours stay as the canvas (or the graphic) set them: monochrome images take the
+    // text colour for 0 bits and the background colour (the brush's) for 1 bits.
+    graphic->Draw(*this, rect);
     Changed();
 }
 

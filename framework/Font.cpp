@@ -7,10 +7,14 @@ namespace {
 constexpr int kDefaultHeight = 12;            // the program's window font size in pixels
 constexpr int kPointsPerInch = 72;
 
+// The screen's resolution does not change while the program runs: asked once.
 int ScreenPixelsPerInch()
 {
-    TScreenDC screen;
-    return GetDeviceCaps(screen, LOGPIXELSY);
+    static const int ppi = [] {
+        TScreenDC screen;
+        return GetDeviceCaps(screen, LOGPIXELSY);
+    }();
+    return ppi;
 }
 
 }  // namespace

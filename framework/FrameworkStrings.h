@@ -20,5 +20,22 @@
 #define SInvalidIcon          65435
 #define SInvalidMetafile      65436
 #define SChangeIconSize       65437
+#define SCannotCreateDIBSection 65438
 #define SUnsupportedClipboard 65439
 #define SResNotFound          65450
+#define SJPEGError            65440
+#define SChangeJPEGSize       65441
+
+// Window layouts and forms.
+#define SLayoutSyntax           65400
+#define SLayoutUnknownKind      65401
+#define SLayoutUnknownProperty  65402
+#define SLayoutUnknownHandler   65403
+#define SLayoutUnknownComponent 65404
+#define SLayoutBadValue         65405
+#define SLayoutDuplicateName    65406
+#define SLayoutMissingComponent 65407
+#define SLayoutWrongKind        65408
+#define SLayoutNotParent        65409
+#define SLayoutNoForm           65410
+#define SCannotShowModal        65411

@@ -21,6 +21,7 @@ public:
     void SetWidth(int width) override;     // EInvalidOperation unless unchanged
     void SetHeight(int height) override;
     bool Empty() override { return !handle_; }
+    bool Transparent() override { return true; }
     void SetTransparent(bool) override {}   // always transparent
 
     HICON Handle() const { return handle_.Get(); }

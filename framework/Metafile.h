@@ -1,5 +1,5 @@
 #pragma once
-// Enhanced metafiles: a graphic over an HENHMETAFILE, loaded from EMF data. Its size is the
+// Metafiles: a graphic over an HENHMETAFILE, loaded from EMF (or placeable WMF) data. Its size is the
 // picture frame of the metafile header in pixels of the device it was recorded for; SetWidth and
 // SetHeight change the size it is drawn at. Metafiles are transparent: what they do not paint
 // stays as it was.
@@ -20,14 +20,18 @@ public:
     void SetWidth(int width) override;
     void SetHeight(int height) override;
     bool Empty() override { return !handle_; }
+    bool Transparent() override { return true; }
+    void SetTransparent(bool) override {}
 
     HENHMETAFILE Handle() const { return handle_.Get(); }
     // Takes ownership of metafile (0 empties); the size comes from its header.
     void SetHandle(HENHMETAFILE metafile);
     HENHMETAFILE ReleaseHandle();
 
-    // EInvalidGraphic ("ﾒﾀﾌｧｲﾙが不正です") for data that is no enhanced metafile.
+    // Enhanced metafiles, and placeable Windows metafiles (converted). EInvalidGraphic
+    // ("ﾒﾀﾌｧｲﾙが不正です") for anything else. Exactly the metafile's bytes are read.
     void LoadFromStream(TStream& stream) override;
+    // Always an enhanced metafile.
     void SaveToStream(TStream& stream) override;
 
     // CF_ENHMETAFILE: the handle is copied.
@@ -39,6 +43,7 @@ protected:
 
 private:
     void TakeMetafile(HENHMETAFILE metafile);
+    void LoadPlaceable(TStream& stream, long remaining);
 
     TOwnedEnhMetaFile handle_;
     int width_ = 0;

@@ -152,18 +152,6 @@ TEST(GMEMStream, ReleaseHandleOfAStreamThatNeverAllocatedIsNone)
     EXPECT_EQ(1, stream.Size());
 }
 
-TEST(GMEMStream, OwnedStreamGrowsAndShrinksLikeAnyMemoryStream)
-{
-    TGMEMStream stream;
-    stream.SetSize(TMemoryStream::kMemoryDelta + 1);
-    EXPECT_EQ(2 * TMemoryStream::kMemoryDelta, stream.Capacity());
-    HGLOBAL handle = GlobalHandle(stream.Memory());
-    EXPECT_EQ(1u, LockCount(handle));
-    stream.Clear();
-    EXPECT_EQ(nullptr, stream.Memory());
-    EXPECT_EQ(nullptr, stream.ReleaseHandle());
-}
-
 TEST(GMEMStream, UnlockableHandleGivesAnEmptyStreamThatRefusesToGrow)
 {
     TGMEMStream stream(nullptr);

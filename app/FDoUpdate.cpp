@@ -1,0 +1,180 @@
+#include "app/FDoUpdate.h"
+
+#include "app/AppStrings.h"
+#include "app/FMain.h"
+#include "app/FileReplace.h"
+#include "app/Pathutil.h"
+#include "app/Rdynotfy.h"
+#include "app/UMessage.h"
+#include "framework/Application.h"
+#include "framework/Label.h"
+#include "framework/ProgressBar.h"
+#include "framework/ResText.h"
+#include "payload/UZLIB.h"
+
+#include <windows.h>
+
+namespace {
+
+const int kStepsPerFile = 3;
+
+// "ZANDERA2.EXE" is stored as ZANDERA2_EXE.
+std::string ResourceNameOf(const std::string& fileName)
+{
+    std::string name = fileName;
+    std::string::size_type dot = name.find('.');
+    if (dot != std::string::npos)
+        name[dot] = '_';
+    return name;
+}
+
+// MS-DOS date and time: 2-second units, minutes, hours, day, month, years since 1980;
+// 0 outside 1980-2099.
+const int kDosFirstYear = 1980;
+const int kDosLastYear = 2099;
+
+bool ToDosDateTime(TDateTime value, WORD& date, WORD& time)
+{
+    int year, month, day, hour, minute, second, ms;
+    DecodeDate(value, year, month, day);
+    DecodeTime(value, hour, minute, second, ms);
+    if (year < kDosFirstYear || year > kDosLastYear)
+        return false;
+    date = static_cast<WORD>(((year - kDosFirstYear) << 9) | (month << 5) | day);
+    time = static_cast<WORD>((hour << 11) | (minute << 5) | (second / 2));
+    return true;
+}
+
+bool IsExistingFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class FileForStamp {
+public:
+    explicit FileForStamp(const std::string& path)
+        : h_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~FileForStamp()
+    {
+        if (Valid())
+            CloseHandle(h_);
+    }
+    FileForStamp(const FileForStamp&) = delete;
+    FileForStamp& operator=(const FileForStamp&) = delete;
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+} // namespace
+
+TfrmDoUpdate::TfrmDoUpdate(TComponent* owner) : TForm(owner)
+{
+    RegisterReadyNotifierKind();
+    AddHandler("FormCreate", &TfrmDoUpdate::FormCreate);
+    AddHandler("ReadyNotifier1Ready", &TfrmDoUpdate::ReadyNotifier1Ready);
+    AddHandler("FormCloseQuery", &TfrmDoUpdate::FormCloseQuery);
+    AddField("Label1", Label1);
+    AddField("Label2", Label2);
+    AddField("ReadyNotifier1", ReadyNotifier1);
+    AddField("ProgressBar1", ProgressBar1);
+    ReadLayoutResource("TFRMDOUPDATE");
+}
+
+void TfrmDoUpdate::FormCreate(TObject*)
+{
+    SetCaption(Application->Title());
+}
+
+void TfrmDoUpdate::ReadyNotifier1Ready(TObject*)
+{
+    Application->SetOnException(
+        [this](TObject* sender, const std::exception& e) { ApplicationException(sender, e); });
+    SetModalResult(mrCancel);
+    Repaint();
+    UpdateFiles();
+    SetModalResult(mrOk);
+}
+
+void TfrmDoUpdate::FormCloseQuery(TObject*, bool& canClose)
+{
+    Application->SetOnException(nullptr);
+    canClose = true;
+}
+
+void TfrmDoUpdate::ShowProgress(int position)
+{
+    ProgressBar1->SetPosition(position);
+}
+
+void TfrmDoUpdate::UpdateFiles()
+{
+    TMemoryStream work;
+    const int count = frmMain->UpdateCount();
+    ProgressBar1->SetMax(kStepsPerFile * count);
+    if (count == 0)
+        return;
+    // A stamp that cannot be converted must stop the run before the first file is replaced.
+    FStamp = frmMain->TimeStamp();
+    for (int i = 0; i < count; ++i) {
+        work.Clear();
+        const std::string name = frmMain->UpdateItem(i);
+        const std::string path = JoinPath(TargetFolder, name);
+        ShowProgress(kStepsPerFile * i + 1);
+        ReadPayload(work, ResourceNameOf(name), RT_RCDATA);
+        ShowProgress(kStepsPerFile * i + 2);
+        CheckWritable(path);
+        ShowProgress(kStepsPerFile * i + 3);
+        ReplaceFileContents(path, work.Memory(), work.Size());
+        StampFile(path);
+    }
+}
+
+void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const char* resType)
+{
+    TResourceStream resource(GetModuleHandleA(nullptr), resName.c_str(), resType);
+    long size = 0;
+    if (!ReadContainerHeader(resource, size)) {
+        dest.CopyFrom(resource, 0);
+        return;
+    }
+    TMemoryStream decoded;
+    decoded.SetSize(size);
+    DecompressContainer(resource, decoded, size);
+    decoded.SetPosition(0);
+    dest.CopyFrom(decoded, 0);
+}
+
+void TfrmDoUpdate::CheckWritable(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && attributes > 0
+        && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw EReadOnly(path);
+}
+
+void TfrmDoUpdate::StampFile(const std::string& path)
+{
+    if (!IsExistingFile(path))
+        return;
+    WORD dosDate = 0, dosTime = 0;
+    FILETIME local, utc;
+    FileForStamp file(path);
+    // Any failure here leaves the time as the write left it; nothing is reported.
+    if (file.Valid() && ToDosDateTime(FStamp, dosDate, dosTime)
+        && DosDateTimeToFileTime(dosDate, dosTime, &local)
+        && LocalFileTimeToFileTime(&local, &utc))
+        SetFileTime(file.Get(), nullptr, nullptr, &utc);
+}
+
+void TfrmDoUpdate::ApplicationException(TObject*, const std::exception& e)
+{
+    unsigned id = dynamic_cast<const EReadOnly*>(&e) ? SReadOnlyFile : SUnexpectedError;
+    WarningBox(FormatResText(id, {e.what()}));
+}

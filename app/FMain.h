@@ -1,0 +1,68 @@
+#pragma once
+// The main window: the logo with the update and exit buttons. It holds the update list and the
+// release time stamp, and runs the update sequence (folder entry dialog, progress dialog,
+// success or failure message).
+#include "framework/DateTime.h"
+#include "framework/Form.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class TBitBtn;
+class TImage;
+class TLabel;
+class TMemo;
+
+// The folder the update writes into; set by the folder entry dialog, read by the update run.
+extern std::string TargetFolder;
+
+// Makes one dialog owned by the given component.
+using TFormFactory = std::function<std::unique_ptr<TForm>(TComponent* owner)>;
+template <class T>
+TFormFactory FormFactory()
+{
+    return [](TComponent* owner) { return std::unique_ptr<TForm>(new T(owner)); };
+}
+
+class TfrmMain : public TForm {
+public:
+    explicit TfrmMain(TComponent* owner);
+    ~TfrmMain() override;
+    ZA2_CLASS_NAME(TfrmMain)
+
+    void FormCreate(TObject* sender);
+    void btnSetupClick(TObject* sender);
+    void btnAbortClick(TObject* sender);
+
+    // The palette of the update button's glyph (none: the layout gives it no glyph).
+    HPALETTE GetPalette() override;
+    int UpdateCount() const;
+    // Line index (from 0) of the update list.
+    std::string UpdateItem(int index) const;
+    // The release time stamp under the user's locale; EConvertError when it does not scan.
+    TDateTime TimeStamp() const;
+
+    // Creates the dialog owned by this window, shows it modally, destroys it (also when showing
+    // fails); true exactly when it closed with OK. No dialog (empty factory) is no OK.
+    bool ShowDialog(const TFormFactory& dialogClass);
+    template <class T>
+    bool ShowDialog()
+    {
+        return ShowDialog(FormFactory<T>());
+    }
+    void ExecuteUpdate();
+
+    // The two dialogs of the update sequence, replaceable (tests show their own).
+    static TFormFactory InputPathDialog;
+    static TFormFactory DoUpdateDialog;
+
+    TBitBtn* btnSetup = nullptr;
+    TBitBtn* btnAbort = nullptr;
+    TImage* Image1 = nullptr;
+    TMemo* meUpdateObject = nullptr;
+    TLabel* lblTimeStamp = nullptr;
+};
+
+// The main window of the program, set while it exists.
+extern TfrmMain* frmMain;

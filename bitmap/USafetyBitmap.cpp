@@ -1,0 +1,587 @@
+#include "bitmap/USafetyBitmap.h"
+
+#include "dib/UCanvas.h"
+#include "dib/UColorUtils.h"
+#include "dib/UDIB.h"
+#include "framework/Canvas.h"
+#include "framework/Exception.h"
+#include "framework/FrameworkStrings.h"
+#include "framework/GdiHandle.h"
+#include "framework/Palette.h"
+#include "framework/Picture.h"
+#include "framework/Stream.h"
+#include "payload/UZLIB.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr WORD kBmpSignature = 0x4D42;   // "BM"
+constexpr DWORD kInfoHeaderSize = sizeof(BITMAPINFOHEADER);
+constexpr long kFileHeaderSize = sizeof(BITMAPFILEHEADER);
+constexpr long kHeadersSize = kFileHeaderSize + kInfoHeaderSize;   // 54
+// Field offsets in a BMP file.
+constexpr long kOffBitsOffset = offsetof(BITMAPFILEHEADER, bfOffBits);                  // 10
+constexpr long kSizeImageOffset = kFileHeaderSize + offsetof(BITMAPINFOHEADER, biSizeImage);  // 34
+constexpr long kClrUsedOffset = kFileHeaderSize + offsetof(BITMAPINFOHEADER, biClrUsed);      // 46
+constexpr int kMaxTableDepth = 8;
+constexpr int kMaxColors = 256;
+constexpr int kRle4Colors = 16;
+constexpr COLORREF kColorMask = 0x00FFFFFF;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr int kBitsPerByte = 8;
+constexpr BYTE kHighBit = 0x80;
+// Deflate never produces more than about 1,032 bytes per input byte; a container that claims
+// more than that of the bytes it has left is damaged, not big.
+constexpr long long kMaxInflateRatio = 1032;
+
+[[noreturn]] void RaiseInvalidImage()
+{
+    throw EInvalidGraphic(SInvalidImage);
+}
+
+long RemainingBytes(TStream& stream)
+{
+    long remaining = stream.Size() - stream.Position();
+    return remaining > 0 ? remaining : 0;
+}
+
+long long RowBytes(long long width, int depth)
+{
+    return ((width * depth + 31) & ~31LL) / kBitsPerByte;
+}
+
+DWORD ReadDword(const BYTE* at)
+{
+    DWORD value = 0;
+    std::memcpy(&value, at, sizeof(value));
+    return value;
+}
+
+void WriteDword(BYTE* at, DWORD value)
+{
+    std::memcpy(at, &value, sizeof(value));
+}
+
+// A DIB header with room for the largest colour table.
+struct TRunLengthInfo {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[kMaxColors];
+};
+
+// The two headers of a BMP file as the header checks read them.
+struct TBmpHeaders {
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+};
+
+// Reads the headers at the stream's position and puts the position back in every case (also
+// when the read fails). False when they are short, not "BM", or not a 40-byte info header.
+bool PeekInfoHeaders(TStream& stream, TBmpHeaders& headers)
+{
+    const long start = stream.Position();
+    bool complete = false;
+    try {
+        complete = stream.Read(&headers.file, kFileHeaderSize) == kFileHeaderSize &&
+                   stream.Read(&headers.info, kInfoHeaderSize) == static_cast<long>(kInfoHeaderSize);
+    } catch (...) {
+        stream.SetPosition(start);
+        throw;
+    }
+    stream.SetPosition(start);
+    return complete && headers.file.bfType == kBmpSignature &&
+           headers.info.biSize == kInfoHeaderSize;
+}
+
+bool IsPaletteFormat(TPixelFormat format)
+{
+    return format == TPixelFormat::Bit4 || format == TPixelFormat::Bit8;
+}
+
+// The canvas state that masked drawing changes: its copy mode and the DC's background and
+// text colours, which decide how a monochrome mask expands (1 bits white, 0 bits black).
+class TDrawStateGuard {
+public:
+    explicit TDrawStateGuard(TCanvas& canvas)
+        : canvas_(canvas), dc_(canvas.Handle()), copyMode_(canvas.CopyMode()),
+          background_(SetBkColor(dc_, kWhite)), text_(SetTextColor(dc_, kBlack))
+    {
+    }
+    ~TDrawStateGuard()
+    {
+        canvas_.SetCopyMode(copyMode_);
+        SetBkColor(dc_, background_);
+        SetTextColor(dc_, text_);
+    }
+    TDrawStateGuard(const TDrawStateGuard&) = delete;
+    TDrawStateGuard& operator=(const TDrawStateGuard&) = delete;
+
+private:
+    TCanvas& canvas_;
+    HDC dc_;
+    DWORD copyMode_;
+    COLORREF background_;
+    COLORREF text_;
+};
+
+// Stretches a monochrome mask into rect with the canvas's copy mode. The blit is made here, not
+// through the canvas's StretchDraw, which would expand the 1 bits in the canvas's brush colour
+// instead of the white that the two-pass drawing depends on.
+void StretchMask(TCanvas& canvas, const RECT& rect, TBitmap& mask)
+{
+    HDC source = mask.Canvas().Handle();
+    StretchBlt(canvas.Handle(), rect.left, rect.top, rect.right - rect.left,
+               rect.bottom - rect.top, source, 0, 0, mask.Width(), mask.Height(),
+               canvas.CopyMode());
+}
+
+}  // namespace
+
+// ---- construction and the cache ----
+
+TSafetyBitmap::TSafetyBitmap()
+    : mask_(std::make_unique<TBitmap>()), maskDIB_(std::make_unique<TDIB>()),
+      maskedImage_(std::make_unique<TBitmap>())
+{
+    mask_->SetMonochrome(true);
+}
+
+TSafetyBitmap::~TSafetyBitmap()
+{
+    mask_.reset();
+    maskDIB_.reset();
+    maskedImage_.reset();
+}
+
+void TSafetyBitmap::Changed(TObject* sender)
+{
+    TBitmap::Changed(sender);
+    maskChanged_ = true;
+    imageChanged_ = true;
+}
+
+void TSafetyBitmap::Assign(TPersistent* source)
+{
+    if (source == this)
+        return;
+    TBitmap::Assign(source);
+    auto* other = dynamic_cast<TSafetyBitmap*>(source);
+    if (!other)
+        return;
+    mask_->Assign(other->mask_.get());
+    maskedImage_->Assign(other->maskedImage_.get());
+    maskChanged_ = other->maskChanged_;
+    imageChanged_ = other->imageChanged_;
+    if (!IsWindowsNT())
+        maskDIB_->Assign(*other->maskDIB_);
+}
+
+// ---- the mask and the masked image ----
+
+int TSafetyBitmap::MaskColorIndex(COLORREF color)
+{
+    HPALETTE palette = Palette();
+    if (!palette)
+        return -1;
+    UINT index = GetNearestPaletteIndex(palette, color);
+    PALETTEENTRY entry{};
+    if (index == CLR_INVALID || GetPaletteEntries(palette, index, 1, &entry) != 1)
+        return -1;
+    // Only an exact match is the transparent colour; a merely near one is opaque.
+    if (entry.peRed != GetRValue(color) || entry.peGreen != GetGValue(color) ||
+        entry.peBlue != GetBValue(color))
+        return -1;
+    return static_cast<int>(index);
+}
+
+void TSafetyBitmap::FillMaskFromBits(BYTE* mask, int rowBytes, COLORREF color)
+{
+    const int width = Width();
+    const int height = Height();
+    const BYTE red = GetRValue(color), green = GetGValue(color), blue = GetBValue(color);
+    const TPixelFormat format = PixelFormat();
+    int index = -1;
+    if (format == TPixelFormat::Bit8) {
+        index = MaskColorIndex(color);
+        if (index < 0)
+            return;
+    }
+    const int pixelBytes = format == TPixelFormat::Bit8 ? 1 : format == TPixelFormat::Bit24 ? 3 : 4;
+    for (int y = 0; y < height; ++y) {
+        const BYTE* row = static_cast<const BYTE*>(ScanLine(y));
+        BYTE* maskRow = mask + static_cast<ptrdiff_t>(y) * rowBytes;
+        for (int x = 0; x < width; ++x) {
+            // Only the pixel's own bytes are read (stored blue, green, red; a fourth is ignored).
+            const BYTE* pixel = row + static_cast<ptrdiff_t>(x) * pixelBytes;
+            bool transparent = format == TPixelFormat::Bit8
+                                   ? pixel[0] == index
+                                   : pixel[0] == blue && pixel[1] == green && pixel[2] == red;
+            if (transparent)
+                maskRow[x / kBitsPerByte] |= static_cast<BYTE>(kHighBit >> (x % kBitsPerByte));
+        }
+    }
+}
+
+void TSafetyBitmap::FillMaskFromPixels(BYTE* mask, int rowBytes, COLORREF color)
+{
+    const int width = Width();
+    const int height = Height();
+    TCanvas& canvas = Canvas();
+    for (int y = 0; y < height; ++y) {
+        BYTE* maskRow = mask + static_cast<ptrdiff_t>(y) * rowBytes;
+        for (int x = 0; x < width; ++x)
+            if ((canvas.Pixel(x, y) & kColorMask) == color)
+                maskRow[x / kBitsPerByte] |= static_cast<BYTE>(kHighBit >> (x % kBitsPerByte));
+    }
+}
+
+void TSafetyBitmap::BuildMask(COLORREF color)
+{
+    if (!maskChanged_)
+        return;
+    color &= kColorMask;
+    mask_->SetSize(Width(), Height());
+    // A private image for the mask: an assigned one may still be shared with its source.
+    mask_->Canvas().Handle();
+    BITMAP layout{};
+    HBITMAP handle = mask_->Handle();
+    if (!handle || GetObjectA(handle, sizeof(layout), &layout) == 0 || layout.bmWidthBytes <= 0)
+        throw EInvalidGraphic(SInvalidImage);
+    std::vector<BYTE> bits(static_cast<size_t>(layout.bmWidthBytes) * layout.bmHeight, 0);
+    const TPixelFormat format = PixelFormat();
+    if (format == TPixelFormat::Bit8 || format == TPixelFormat::Bit24 ||
+        format == TPixelFormat::Bit32)
+        FillMaskFromBits(bits.data(), layout.bmWidthBytes, color);
+    else
+        FillMaskFromPixels(bits.data(), layout.bmWidthBytes, color);
+    SetBitmapBits(handle, static_cast<DWORD>(bits.size()), bits.data());
+    // GDI reads a bitmap's bits only when no DC holds it.
+    mask_->Dormant();
+    if (!IsWindowsNT())
+        maskDIB_->AssignBitmap(*mask_);
+    ++maskBuilds_;
+    maskChanged_ = false;
+}
+
+void TSafetyBitmap::BuildMaskedImage()
+{
+    if (!imageChanged_)
+        return;
+    maskedImage_->Assign(this);
+    maskedImage_->SetIgnorePalette(false);
+    maskedImage_->SetTransparent(false);
+    TCanvas& canvas = maskedImage_->Canvas();
+    canvas.SetCopyMode(SRCPAINT);
+    // OR with the mask expanded to white (1 bits) and black (0 bits) whitens the transparent
+    // pixels and leaves the others as they are.
+    HDC dc = canvas.Handle();
+    SetBkColor(dc, kWhite);
+    SetTextColor(dc, kBlack);
+    if (IsWindowsNT()) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchMask(canvas, RECT{0, 0, Width(), Height()}, *mask_);
+    } else {
+        const RECT whole{0, 0, Width(), Height()};
+        maskDIB_->Draw(canvas, whole, whole);
+    }
+    imageChanged_ = false;
+}
+
+// ---- drawing ----
+
+void TSafetyBitmap::Draw(TCanvas& canvas, const RECT& rect)
+{
+    if (Empty())
+        return;
+    TDrawStateGuard state(canvas);
+    if (Transparent()) {
+        BuildMask(TransparentColor());
+        BuildMaskedImage();
+    }
+    if (IsPrinterCanvas(canvas))
+        PrinterDraw(canvas, rect);
+    else
+        ScreenDraw(canvas, rect);
+}
+
+void TSafetyBitmap::ScreenDraw(TCanvas& canvas, const RECT& rect)
+{
+    if (!Transparent()) {
+        TBitmap::Draw(canvas, rect);
+        return;
+    }
+    // MERGEPAINT whitens the opaque area and keeps the background where the image is
+    // transparent; SRCAND then puts the image into the white area.
+    SetStretchBltMode(canvas.Handle(), COLORONCOLOR);
+    canvas.SetCopyMode(MERGEPAINT);
+    if (IsWindowsNT()) {
+        StretchMask(canvas, rect, *mask_);
+    } else {
+        const RECT whole{0, 0, Width(), Height()};
+        maskDIB_->Draw(canvas, rect, whole);
+    }
+    canvas.SetCopyMode(SRCAND);
+    canvas.StretchDraw(rect, maskedImage_.get());
+}
+
+void TSafetyBitmap::PrinterDraw(TCanvas& canvas, const RECT& rect)
+{
+    if (IsWindowsNT())
+        PrinterDrawNT(canvas, rect);
+    else
+        PrinterDrawDIB(canvas, rect);
+}
+
+void TSafetyBitmap::PrinterDrawNT(TCanvas& canvas, const RECT& rect)
+{
+    // The sources keep their DCs for both passes.
+    TCanvasLock image(Canvas());
+    TCanvasLock mask(mask_->Canvas());
+    TCanvasLock masked(maskedImage_->Canvas());
+    if (!Transparent()) {
+        TBitmap::Draw(canvas, rect);
+        return;
+    }
+    canvas.SetCopyMode(MERGEPAINT);
+    SetStretchBltMode(canvas.Handle(), COLORONCOLOR);
+    StretchMask(canvas, rect, *mask_);
+    canvas.SetCopyMode(SRCAND);
+    canvas.StretchDraw(rect, maskedImage_.get());
+}
+
+void TSafetyBitmap::PrinterDrawDIB(TCanvas& canvas, const RECT& rect)
+{
+    // Printer drivers of 95/98 take device-independent bits only, and some refuse a large
+    // stretch in one piece: then the rows go one at a time.
+    const RECT whole{0, 0, Width(), Height()};
+    TDIB image;
+    if (Transparent()) {
+        image.AssignBitmap(*maskedImage_);
+        canvas.SetCopyMode(MERGEPAINT);
+        maskDIB_->DrawWithRowFallback(canvas, rect, whole);
+        canvas.SetCopyMode(SRCAND);
+    } else {
+        image.AssignBitmap(*this);
+    }
+    image.DrawWithRowFallback(canvas, rect, whole);
+}
+
+// ---- palette adjustment ----
+
+void TSafetyBitmap::AdjustPalette()
+{
+    const TPixelFormat format = PixelFormat();
+    if (!IsPaletteFormat(format))
+        return;
+    const int count = format == TPixelFormat::Bit4 ? kRle4Colors : kMaxColors;
+    HPALETTE palette = Palette();
+    if (!palette)
+        return;
+    if (GetNearestPaletteIndex(palette, kBlack) == 0 &&
+        GetNearestPaletteIndex(palette, kWhite) == static_cast<UINT>(count - 1))
+        return;
+    TOwnedPalette arranged(RequireHandle(CopyPalette(palette)));
+    ArrangePalette(arranged.Get(), true, count);
+    // The setter re-renders the pixels against the new entries, so they keep their colours.
+    SetPalette(arranged.Release());
+}
+
+// ---- loading ----
+
+bool TSafetyBitmap::NeedsRepair(TStream& stream, DWORD& colorCount)
+{
+    TBmpHeaders headers{};
+    if (!PeekInfoHeaders(stream, headers))
+        return false;
+    const BITMAPINFOHEADER& info = headers.info;
+    colorCount = info.biClrUsed;
+    const long long expected =
+        RowBytes(info.biWidth, info.biBitCount) * std::llabs(static_cast<long long>(info.biHeight));
+    const bool sizeDefect = info.biCompression == BI_RGB &&
+                            static_cast<long long>(info.biSizeImage) != expected;
+    bool tableDefect = false;
+    if (info.biBitCount <= kMaxTableDepth && info.biClrUsed != 0 &&
+        info.biClrUsed < (1u << info.biBitCount)) {
+        tableDefect = true;
+        colorCount = 1u << info.biBitCount;
+    }
+    return sizeDefect || tableDefect;
+}
+
+bool TSafetyBitmap::IsRLEBitmap(TStream& stream)
+{
+    TBmpHeaders headers{};
+    if (!PeekInfoHeaders(stream, headers))
+        return false;
+    return headers.info.biCompression == BI_RLE8 || headers.info.biCompression == BI_RLE4;
+}
+
+void TSafetyBitmap::LoadFromStream(TStream& stream)
+{
+    SetIgnorePalette(false);
+    long size = 0;
+    if (ReadContainerHeader(stream, size)) {
+        LoadFromContainer(stream, size);
+    } else {
+        DWORD colorCount = 0;
+        if (NeedsRepair(stream, colorCount)) {
+            TMemoryStream file;
+            const long count = RemainingBytes(stream);
+            file.SetSize(count);
+            file.SetPosition(0);
+            file.CopyFrom(stream, count);
+            RepairAndLoad(file, colorCount);
+        } else {
+            LoadRLEBitmap(stream);
+        }
+    }
+    AdjustPalette();
+}
+
+void TSafetyBitmap::LoadFromContainer(TStream& stream, long size)
+{
+    if (size < 0 || size > RemainingBytes(stream) * kMaxInflateRatio)
+        RaiseInvalidImage();
+    TMemoryStream file;
+    file.SetSize(size);
+    file.SetPosition(0);
+    DecompressContainer(stream, file, size);
+    file.SetPosition(0);
+    DWORD colorCount = 0;
+    if (NeedsRepair(file, colorCount)) {
+        RepairAndLoad(file, colorCount);
+    } else {
+        file.SetPosition(0);
+        LoadRLEBitmap(file);
+    }
+}
+
+void TSafetyBitmap::RepairAndLoad(TMemoryStream& file, DWORD colorCount)
+{
+    const long size = file.Size();
+    if (size < kHeadersSize)
+        RaiseInvalidImage();
+    BYTE* bytes = static_cast<BYTE*>(file.Memory());
+    const DWORD used = ReadDword(bytes + kClrUsedOffset);
+    if (colorCount != used) {
+        // The table grows in front of the pixels: they move back by the added entries. Every
+        // byte moved must lie inside the file, and the table cannot outgrow 256 entries.
+        const DWORD offBits = ReadDword(bytes + kOffBitsOffset);
+        if (colorCount < used || colorCount > static_cast<DWORD>(kMaxColors) ||
+            offBits < static_cast<DWORD>(kHeadersSize) || offBits > static_cast<DWORD>(size))
+            RaiseInvalidImage();
+        const long added = static_cast<long>((colorCount - used) * sizeof(RGBQUAD));
+        file.SetSize(size + added);
+        bytes = static_cast<BYTE*>(file.Memory());
+        std::memmove(bytes + offBits + added, bytes + offBits, size - offBits);
+        WriteDword(bytes + kClrUsedOffset, colorCount);
+    }
+    // The base loader computes the image size itself.
+    WriteDword(bytes + kSizeImageOffset, 0);
+    file.SetPosition(0);
+    TBitmap::LoadFromStream(file);
+}
+
+void TSafetyBitmap::LoadRLEBitmap(TStream& stream)
+{
+    if (!IsRLEBitmap(stream)) {
+        TBitmap::LoadFromStream(stream);
+        return;
+    }
+    if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
+        // A memory stream's bytes are decoded in place.
+        const long start = memory->Position();
+        const long size = memory->Size() - start;
+        memory->Seek(0, SeekOrigin::End);
+        DecodeRunLengths(static_cast<const BYTE*>(memory->Memory()) + start, size);
+        return;
+    }
+    TMemoryStream copy;
+    const long count = RemainingBytes(stream);
+    copy.SetSize(count);
+    copy.SetPosition(0);
+    copy.CopyFrom(stream, count);
+    DecodeRunLengths(static_cast<const BYTE*>(copy.Memory()), count);
+}
+
+void TSafetyBitmap::DecodeRunLengths(const BYTE* file, long size)
+{
+    BITMAPFILEHEADER fileHeader{};
+    std::memcpy(&fileHeader, file, kFileHeaderSize);
+    // GDI reads the header and table from a private copy, and at most the bytes the file holds.
+    TRunLengthInfo info{};
+    std::memcpy(&info.header, file + kFileHeaderSize, kInfoHeaderSize);
+    const BITMAPINFOHEADER& header = info.header;
+    const bool rle4 = header.biCompression == BI_RLE4;
+    const int depth = rle4 ? 4 : 8;
+    if (header.biBitCount != depth || header.biClrUsed > static_cast<DWORD>(kMaxColors) ||
+        header.biWidth < 0 || header.biHeight <= 0)
+        RaiseInvalidImage();
+    int count = LOWORD(header.biClrUsed);
+    if (count == 0)
+        count = rle4 ? kRle4Colors : kMaxColors;
+    const DWORD offBits = fileHeader.bfOffBits;
+    const long long tableEnd = kHeadersSize + static_cast<long long>(count) * sizeof(RGBQUAD);
+    if (tableEnd > size || offBits > static_cast<DWORD>(size))
+        RaiseInvalidImage();
+    const DWORD available = static_cast<DWORD>(size) - offBits;
+    if (info.header.biSizeImage == 0)
+        info.header.biSizeImage = available;
+    if (info.header.biSizeImage > available)
+        RaiseInvalidImage();
+    std::memcpy(info.colors, file + kHeadersSize, count * sizeof(RGBQUAD));
+
+    // Each format, palette and size change makes a new image: the table and pixels go last.
+    SetPixelFormat(rle4 ? TPixelFormat::Bit4 : TPixelFormat::Bit8);
+    SetPalette(RequireHandle(PaletteFromColorTable(info.colors, count)));
+    SetSize(header.biWidth, header.biHeight);
+    if (Empty())
+        return;
+    HDC dc = Canvas().Handle();
+    if (header.biClrUsed != 0)
+        SetDIBColorTable(dc, 0, header.biClrUsed, info.colors);
+    Palette();
+    const int width = header.biWidth;
+    const int height = header.biHeight;
+    StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, file + offBits,
+                  reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+}
+
+void TSafetyBitmap::ReadData(TStream& stream)
+{
+    long length = 0;
+    stream.ReadBuffer(&length, sizeof(length));
+    if (length < 0)
+        RaiseInvalidImage();
+    if (length == RemainingBytes(stream)) {
+        LoadFromStream(stream);
+        return;
+    }
+    // Only the stored bytes: what follows them is not part of the picture.
+    TMemoryStream data;
+    if (length > 0) {
+        data.SetSize(length);
+        data.SetPosition(0);
+        data.CopyFrom(stream, length);
+    }
+    data.SetPosition(0);
+    LoadFromStream(data);
+}
+
+// ---- picture formats ----
+
+void RegisterSafetyBitmapFormats()
+{
+    TPicture::RegisterFileFormat("BMP", "Bitmaps", GraphicFactory<TSafetyBitmap>());
+    TPicture::RegisterFileFormat("CBM", "Compressed Bitmaps", GraphicFactory<TSafetyBitmap>());
+}
+
+void UnregisterSafetyBitmapFormats()
+{
+    TPicture::UnregisterGraphicClass(GraphicFactory<TSafetyBitmap>());
+}

@@ -1,0 +1,263 @@
+// Reading and writing BMP streams: header variants, short and oversized fields, round trips.
+#include "graphics/BmpBuilder.h"
+
+#include "framework/Bitmap.h"
+#include "framework/Canvas.h"
+#include "framework/Exception.h"
+#include "framework/FrameworkStrings.h"
+#include "framework/Palette.h"
+#include "framework/ResText.h"
+#include "framework/Stream.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),
+               kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
+
+// 2 x 2, 8 bits: bottom row red, green; top row blue, white.
+TBmpSpec EightBitSpec()
+{
+    TBmpSpec spec;
+    spec.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
+    spec.colors.resize(256, kQuadBlack);
+    spec.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
+    return spec;
+}
+
+void Load(TBitmap& bitmap, const std::string& bytes)
+{
+    TMemoryStream stream;
+    FillStream(stream, bytes);
+    bitmap.LoadFromStream(stream);
+}
+
+void ExpectQuadrants(TBitmap& bitmap)
+{
+    ASSERT_EQ(2, bitmap.Width());
+    ASSERT_EQ(2, bitmap.Height());
+    TCanvas& canvas = bitmap.Canvas();
+    EXPECT_EQ(kBlue, canvas.Pixel(0, 0));
+    EXPECT_EQ(kWhite, canvas.Pixel(1, 0));
+    EXPECT_EQ(kRed, canvas.Pixel(0, 1));
+    EXPECT_EQ(kGreen, canvas.Pixel(1, 1));
+}
+
+void ExpectInvalidImage(const std::string& bytes)
+{
+    TBitmap bitmap;
+    try {
+        Load(bitmap, bytes);
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(LoadResText(SInvalidImage), e.Message());
+    }
+}
+
+}  // namespace
+
+TEST(BitmapLoad, EmptyStreamEmptiesTheBitmap)
+{
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(EightBitSpec()));
+    ASSERT_FALSE(bitmap.Empty());
+    Load(bitmap, "");
+    EXPECT_TRUE(bitmap.Empty());
+    EXPECT_EQ(0, bitmap.Width());
+    EXPECT_EQ(nullptr, bitmap.Handle());
+}
+
+TEST(BitmapLoad, RejectsDataWithoutSignatureOrWithNonsenseHeaders)
+{
+    std::string good = BuildBmp(EightBitSpec());
+    std::string noSignature = good;
+    noSignature[0] = 'X';
+    ExpectInvalidImage(noSignature);
+    ExpectInvalidImage(good.substr(0, 10));   // shorter than a file header
+    ExpectInvalidImage(good.substr(0, 20));   // info header cut off
+
+    TBmpSpec depth = EightBitSpec();
+    depth.depth = 7;
+    ExpectInvalidImage(BuildBmp(depth));
+
+    TBmpSpec table = EightBitSpec();
+    table.clrUsed = 100000;   // a colour table far longer than the data
+    ExpectInvalidImage(BuildBmp(table));
+
+    TBmpSpec huge;
+    huge.width = 100000;
+    huge.height = 100000;
+    huge.depth = 24;
+    ExpectInvalidImage(BuildBmp(huge));
+}
+
+TEST(BitmapLoad, EightBitsWithFullTable)
+{
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(EightBitSpec()));
+    EXPECT_EQ(TPixelFormat::Bit8, bitmap.PixelFormat());
+    EXPECT_EQ(TBitmapHandleType::DIB, bitmap.HandleType());
+    EXPECT_EQ(256, PaletteEntryCount(bitmap.Palette()));
+    ExpectQuadrants(bitmap);
+}
+
+TEST(BitmapLoad, ShortAndLongColourTablesKeepPixelsAligned)
+{
+    TBmpSpec shortTable = EightBitSpec();
+    shortTable.colors.resize(4);
+    shortTable.clrUsed = 4;
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(shortTable));
+    EXPECT_EQ(4, PaletteEntryCount(bitmap.Palette()));
+    ExpectQuadrants(bitmap);
+
+    // More entries than 8 bits can use: the extra ones are skipped, the pixels follow them.
+    TBmpSpec longTable = EightBitSpec();
+    longTable.colors.resize(300, kQuadBlack);
+    longTable.clrUsed = 300;
+    Load(bitmap, BuildBmp(longTable));
+    ExpectQuadrants(bitmap);
+}
+
+TEST(BitmapLoad, ImageSizeFieldIsHonouredButNeverReadsPastTheData)
+{
+    TBmpSpec zero = EightBitSpec();   // biSizeImage 0: the computed size
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(zero));
+    ExpectQuadrants(bitmap);
+
+    TBmpSpec oversized = EightBitSpec();
+    oversized.sizeImage = 0x7FFFFFF0;
+    Load(bitmap, BuildBmp(oversized));
+    ExpectQuadrants(bitmap);
+
+    // biSizeImage of one row: only the bottom row is read, the top row stays black.
+    TBmpSpec oneRow = EightBitSpec();
+    oneRow.sizeImage = 4;
+    Load(bitmap, BuildBmp(oneRow));
+    EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 1));
+    EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 0));   // index 0 of the table
+
+    // Pixel data cut short by the end of the stream.
+    std::string cut = BuildBmp(EightBitSpec());
+    cut.resize(cut.size() - 4);
+    Load(bitmap, cut);
+    EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 1));
+    EXPECT_EQ(kGreen, bitmap.Canvas().Pixel(1, 1));
+}
+
+TEST(BitmapLoad, CoreHeaderWithThreeByteEntries)
+{
+    TBmpSpec spec;
+    spec.coreHeader = true;
+    spec.depth = 4;
+    spec.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
+    spec.colors.resize(16, kQuadBlack);
+    spec.pixels = {0x01, 0, 0, 0, 0x23, 0, 0, 0};
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(spec));
+    EXPECT_EQ(TPixelFormat::Bit4, bitmap.PixelFormat());
+    ExpectQuadrants(bitmap);
+}
+
+TEST(BitmapLoad, TopDownAndBitfieldImages)
+{
+    TBmpSpec topDown;
+    topDown.depth = 24;
+    topDown.height = -2;
+    // First stored row is the top: blue, white; then red, green.
+    topDown.pixels = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(topDown));
+    EXPECT_EQ(TPixelFormat::Bit24, bitmap.PixelFormat());
+    ExpectQuadrants(bitmap);
+    auto* top = static_cast<BYTE*>(bitmap.ScanLine(0));
+    EXPECT_EQ(255, top[0]);   // blue of the top-left pixel
+
+    TBmpSpec fields;
+    fields.width = 1;
+    fields.height = 1;
+    fields.depth = 16;
+    fields.compression = BI_BITFIELDS;
+    const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
+    fields.colors.resize(3);
+    std::memcpy(fields.colors.data(), masks, sizeof(masks));
+    fields.pixels = {0x00, 0xF8, 0, 0};   // pure red in 5-6-5
+    Load(bitmap, BuildBmp(fields));
+    EXPECT_EQ(TPixelFormat::Bit16, bitmap.PixelFormat());
+    EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 0));
+}
+
+TEST(BitmapLoad, RunLengthEncodedEightBits)
+{
+    TBmpSpec spec = EightBitSpec();
+    spec.width = 4;
+    spec.compression = BI_RLE8;
+    // Bottom row: four pixels of index 1; top row: two of 2, two of 3; end of bitmap.
+    spec.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
+    spec.sizeImage = static_cast<DWORD>(spec.pixels.size());
+    TBitmap bitmap;
+    Load(bitmap, BuildBmp(spec));
+    EXPECT_EQ(TPixelFormat::Bit8, bitmap.PixelFormat());
+    TCanvas& canvas = bitmap.Canvas();
+    EXPECT_EQ(kGreen, canvas.Pixel(3, 1));
+    EXPECT_EQ(kBlue, canvas.Pixel(1, 0));
+    EXPECT_EQ(kWhite, canvas.Pixel(2, 0));
+}
+
+TEST(BitmapSave, RoundTripOfDibAndDeviceBitmaps)
+{
+    TBitmap loaded;
+    Load(loaded, BuildBmp(EightBitSpec()));
+    TMemoryStream saved;
+    loaded.SaveToStream(saved);
+    auto* file = static_cast<const BITMAPFILEHEADER*>(saved.Memory());
+    EXPECT_EQ(0x4D42, file->bfType);
+    EXPECT_EQ(14u + 40u + 256u * 4u, file->bfOffBits);
+    EXPECT_EQ(static_cast<DWORD>(saved.Size()), file->bfSize);
+    auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(file + 1);
+    EXPECT_EQ(DWORD(BI_RGB), info->biCompression);
+    EXPECT_EQ(8u, info->biSizeImage);
+
+    saved.SetPosition(0);
+    TBitmap reloaded;
+    reloaded.LoadFromStream(saved);
+    ExpectQuadrants(reloaded);
+    EXPECT_TRUE(reloaded.Equals(loaded));
+
+    TBitmap device;   // device-dependent: saved in the screen's depth
+    device.SetSize(3, 2);
+    device.Canvas().Brush().SetColor(kBlue);
+    device.Canvas().FillRect(RECT{0, 0, 3, 2});
+    device.Canvas().SetPixel(2, 1, kRed);
+    TMemoryStream deviceFile;
+    device.SaveToStream(deviceFile);
+    deviceFile.SetPosition(0);
+    reloaded.LoadFromStream(deviceFile);
+    EXPECT_EQ(3, reloaded.Width());
+    EXPECT_EQ(kBlue, reloaded.Canvas().Pixel(0, 0));
+    EXPECT_EQ(kRed, reloaded.Canvas().Pixel(2, 1));
+
+    TBitmap empty;
+    TMemoryStream nothing;
+    empty.SaveToStream(nothing);
+    EXPECT_EQ(0, nothing.Size());
+}
+
+TEST(BitmapSave, StoredDataConsumesExactlyItsLength)
+{
+    TBitmap source;
+    Load(source, BuildBmp(EightBitSpec()));
+    TMemoryStream stored;
+    source.WriteData(stored);
+    long length = *static_cast<const long*>(stored.Memory());
+    EXPECT_EQ(stored.Size() - 4, length);
+    const char trailer[] = "NEXT";
+    stored.WriteBuffer(trailer, 4);
+    stored.SetPosition(0);
+    TBitmap target;
+    target.ReadData(stored);
+    EXPECT_EQ(4 + length, stored.Position());
+    ExpectQuadrants(target);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// A 24-bit DIB section in a memory DC with a canvas lent to it: drawing targets whose pixels
+// tests read back exactly with GetPixel, whatever the screen's depth.
+#include "framework/Canvas.h"
+#include "framework/GdiHandle.h"
+
+#include <windows.h>
+
+#include <optional>
+
+class TDrawTarget {
+public:
+    TDrawTarget(int width, int height, COLORREF background)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        section_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        select_.emplace(dc_, section_.Get());
+        TOwnedBrush brush(CreateSolidBrush(background));
+        RECT all{0, 0, width, height};
+        FillRect(dc_, &all, brush.Get());
+        canvas_.SetHandle(dc_);
+    }
+    ~TDrawTarget() { canvas_.SetHandle(nullptr); }
+
+    TCanvas& Canvas() { return canvas_; }
+    HDC DC() const { return dc_; }
+    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+
+private:
+    TMemoryDC dc_;
+    TOwnedBitmap section_;
+    std::optional<TSelectObject> select_;
+    TCanvas canvas_;
+};

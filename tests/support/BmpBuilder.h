@@ -1,0 +1,40 @@
+#pragma once
+// BMP files made byte by byte for the bitmap tests: any header value can be set to what a
+// damaged or unusual file holds.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TMemoryStream;
+
+struct TestBmp {
+    BITMAPINFOHEADER info{};
+    std::vector<RGBQUAD> colors;   // written as they are (count independent of biClrUsed)
+    std::vector<BYTE> pixels;      // pixel data as stored (rows or run lengths)
+    std::string gap;               // bytes between the colour table and the pixels
+
+    // An uncompressed image: header filled, biSizeImage exact, biClrUsed 0, full grey colour
+    // table for 1, 4 and 8 bits, pixels zero. A negative height makes it top-down.
+    TestBmp(int width, int height, int bits);
+
+    int RowBytes() const;
+    int Height() const { return info.biHeight < 0 ? -info.biHeight : info.biHeight; }
+    // Offset of row y (0 = top) in pixels.
+    size_t RowOffset(int y) const;
+    void SetIndex(int x, int y, int index);           // 4 and 8 bits
+    void SetColor(int x, int y, COLORREF color);      // 24 and 32 bits
+    // Run-length data replacing the pixels (biCompression, biSizeImage set); rows top first.
+    void EncodeRle8(const std::vector<std::vector<BYTE>>& rows);
+    void EncodeRle4(const std::vector<std::vector<BYTE>>& rows);
+
+    std::string File() const;     // 14-byte file header (bfOffBits after the gap) and the DIB
+    std::string Packed() const;   // the DIB alone: header, table, pixels (no gap)
+};
+
+// "ZLIBCompress" 0x1A, the size, and the zlib stream of bytes.
+std::string CompressedContainer(const std::string& bytes);
+
+// A memory stream holding bytes, positioned at 0.
+void FillStream(TMemoryStream& stream, const std::string& bytes);
+std::string StreamBytes(TMemoryStream& stream);
