@@ -147,6 +147,11 @@ void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const 
     TMemoryStream decoded;
     decoded.SetSize(size);
     DecompressContainer(resource, decoded, size);
+    // Dest takes the whole file at once: growing it chunk by chunk would move it again and
+    // again.
+    const long at = dest.Position();
+    dest.SetSize(at + size);
+    dest.SetPosition(at);
     decoded.SetPosition(0);
     dest.CopyFrom(decoded, 0);
 }

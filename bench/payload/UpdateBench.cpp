@@ -1,0 +1,168 @@
+// The whole update run for one large file, against the least it must do, in one run on the same
+// data (the payload resource BIG_BIN linked into this program):
+//   inflate   inflate the resource into one block, then one WriteFile of it;
+//   update    TfrmDoUpdate::UpdateFiles with an update list of the one file.
+// Targets: update / inflate <= 1.25 (median of the rounds); the run's peak extra memory
+// <= 2.2 x the file's size.
+//
+//   update_bench [rounds]      default: 5 rounds
+#include "app/FDoUpdate.h"
+#include "app/FMain.h"
+#include "framework/Application.h"
+#include "framework/Edit.h"
+#include "payload/UZLIB.h"
+
+#include <windows.h>
+#include <psapi.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kResource[] = "BIG_BIN";
+const char kFileName[] = "BIG.BIN";
+const double kSpeedTarget = 1.25;
+const double kMemoryTarget = 2.2;
+
+double Now()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Resident memory (the working set), now or at its peak since the process started.
+SIZE_T ResidentBytes(bool peak)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
+}
+
+// Brings the resource's pages in, so that the run's extra memory is what it allocates.
+unsigned TouchAll(const unsigned char* bytes, long size)
+{
+    unsigned sum = 0;
+    for (long i = 0; i < size; i += 4096)
+        sum += bytes[i];
+    return sum;
+}
+
+std::string TempFolder()
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    std::string folder = std::string(base) + "za2bench";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// The payload as the program holds it: in place in the loaded image.
+struct Resource {
+    const unsigned char* bytes;
+    long size;
+};
+
+Resource LoadPayloadResource()
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, kResource, RT_RCDATA);
+    if (!info) {
+        std::fprintf(stderr, "no %s resource\n", kResource);
+        std::exit(1);
+    }
+    return {static_cast<const unsigned char*>(LockResource(LoadResource(module, info))),
+            static_cast<long>(SizeofResource(module, info))};
+}
+
+long DeclaredSize(const Resource& r)
+{
+    return static_cast<long>(r.bytes[13] | r.bytes[14] << 8 | r.bytes[15] << 16
+                             | static_cast<unsigned long>(r.bytes[16]) << 24);
+}
+
+bool InflateAndWrite(const Resource& r, const std::string& path)
+{
+    long size = DeclaredSize(r);
+    std::vector<unsigned char> out(size);
+    z_stream zs{};
+    inflateInit(&zs);
+    zs.next_in = const_cast<Bytef*>(r.bytes + kContainerHeaderSize);
+    zs.avail_in = static_cast<uInt>(r.size - kContainerHeaderSize);
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(size);
+    int ret = inflate(&zs, Z_FINISH);
+    inflateEnd(&zs);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = ret == Z_STREAM_END && file != INVALID_HANDLE_VALUE
+              && WriteFile(file, out.data(), size, &written, nullptr) && written == DWORD(size);
+    CloseHandle(file);
+    return ok;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    TApplication application;
+    application.SetTitle("update_bench");
+    TfrmMain* main = application.CreateForm<TfrmMain>();
+    main->meUpdateObject->SetLines({kFileName});
+    TargetFolder = TempFolder();
+    const std::string path = TargetFolder + "\\" + kFileName;
+    TfrmDoUpdate dialog(main);
+    Resource resource = LoadPayloadResource();
+    const double fileMiB = DeclaredSize(resource) / 1048576.0;
+
+    // Memory first, in a fresh process: the peak is the process's own since it started.
+    volatile unsigned touched = TouchAll(resource.bytes, resource.size);
+    (void)touched;
+    SIZE_T before = ResidentBytes(false);
+    dialog.UpdateFiles();
+    SIZE_T extra = ResidentBytes(true) - before;
+
+    std::vector<double> inflateTimes, updateTimes;
+    for (int r = 0; r < rounds; ++r) {
+        double t0 = Now();
+        if (!InflateAndWrite(resource, path)) {
+            std::fprintf(stderr, "inflate: failed\n");
+            return 1;
+        }
+        double t1 = Now();
+        dialog.UpdateFiles();
+        double t2 = Now();
+        inflateTimes.push_back(t1 - t0);
+        updateTimes.push_back(t2 - t1);
+    }
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(TargetFolder.c_str());
+
+    double ratio = Median(updateTimes) / Median(inflateTimes);
+    double memoryRatio = extra / 1048576.0 / fileMiB;
+    std::printf("file: %.1f MiB, container %.1f MiB, %d rounds\n", fileMiB,
+                resource.size / 1048576.0, rounds);
+    std::printf("inflate + WriteFile  median %.3f s\n", Median(inflateTimes));
+    std::printf("UpdateFiles          median %.3f s\n", Median(updateTimes));
+    std::printf("update/inflate ratio: %.3f (target <= %.2f): %s\n", ratio, kSpeedTarget,
+                ratio <= kSpeedTarget ? "met" : "NOT met");
+    std::printf("peak extra memory: %.1f MiB = %.2f x the file (target <= %.1f): %s\n",
+                extra / 1048576.0, memoryRatio, kMemoryTarget,
+                memoryRatio <= kMemoryTarget ? "met" : "NOT met");
+    return 0;
+}
