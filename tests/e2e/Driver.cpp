@@ -25,6 +25,7 @@ auto PollUntil(DWORD timeoutMs, Probe probe) -> decltype(probe())
 struct TopLevelSearch {
     DWORD pid;
     const std::string* caption;  // nullptr: any message box
+    const std::string* control = nullptr;
     HWND found = nullptr;
 };
 
@@ -43,6 +44,8 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
     if (pid != search->pid || !IsWindowVisible(window))
         return TRUE;
     bool match = search->caption ? WindowText(window) == *search->caption : IsMessageBox(window);
+    if (match && search->control)
+        match = FindControl(window, *search->control) != nullptr;
     if (match) {
         search->found = window;
         return FALSE;
@@ -50,9 +53,9 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param)
     return TRUE;
 }
 
-HWND FindTopLevel(DWORD pid, const std::string* caption)
+HWND FindTopLevel(DWORD pid, const std::string* caption, const std::string* control = nullptr)
 {
-    TopLevelSearch search{pid, caption};
+    TopLevelSearch search{pid, caption, control};
     EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -131,6 +134,14 @@ HWND AppUnderTest::WaitForWindow(const std::string& caption, DWORD timeoutMs) co
     return PollUntil(timeoutMs, [&] { return FindTopLevel(process_.dwProcessId, &caption); });
 }
 
+HWND AppUnderTest::WaitForWindowWith(const std::string& caption,
+                                     const std::string& controlCaption, DWORD timeoutMs) const
+{
+    return PollUntil(timeoutMs, [&] {
+        return FindTopLevel(process_.dwProcessId, &caption, &controlCaption);
+    });
+}
+
 bool AppUnderTest::WaitUntilGone(const std::string& caption, DWORD timeoutMs) const
 {
     return PollUntil(timeoutMs, [&] { return !FindTopLevel(process_.dwProcessId, &caption); });
@@ -163,6 +174,15 @@ DWORD AppUnderTest::WaitForExit(DWORD timeoutMs) const
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;
+}
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }
 
 HWND FindControl(HWND parent, const std::string& caption, const char* className)

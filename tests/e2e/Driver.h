@@ -25,6 +25,10 @@ public:
 
     // A visible top-level window of the process with this caption; nullptr after the wait.
     HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = kWaitMs) const;
+    // A visible top-level window with this caption that holds a control with controlCaption
+    // (the dialogs share the program's title as caption).
+    HWND WaitForWindowWith(const std::string& caption, const std::string& controlCaption,
+                           DWORD timeoutMs = kWaitMs) const;
     // True when no visible top-level window with this caption is left within the wait.
     bool WaitUntilGone(const std::string& caption, DWORD timeoutMs = kWaitMs) const;
     // The next message box of the process; window nullptr after the wait.
@@ -38,6 +42,9 @@ public:
 private:
     PROCESS_INFORMATION process_{};
 };
+
+// A Windows path for a path of the build machine (Wine shows the root as drive Z:).
+std::string WindowsPath(const std::string& unixPath);
 
 // A descendant window whose text is caption (after an optional class filter); nullptr if none.
 HWND FindControl(HWND parent, const std::string& caption, const char* className = nullptr);

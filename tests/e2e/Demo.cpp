@@ -1,0 +1,100 @@
+// The headless demonstration: runs the updater through a whole update as a user would and saves
+// a screenshot of each window it passes (BMP files, named as below, in the folder given).
+//
+//   e2e_demo UPDATER_EXE SHOT_FOLDER
+//
+// Exit code 0 when the update succeeded and the program ended by itself.
+#include "e2e/Driver.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char kTitle[] = "ザンデラ2.02アップデータ";
+const char kUpdate[] = "アップデート";
+const char kStart[] = "開始";
+const char kProgressClass[] = "msctls_progress32";
+const DWORD kWaitMs = 15000;
+
+std::string shots;
+
+void Shot(HWND window, const char* name)
+{
+    Sleep(300); // let it paint
+    std::string path = shots + "\\" + name + ".bmp";
+    std::printf("%s %s\n", SaveWindowShot(window, path) ? "screenshot:" : "no screenshot:", name);
+}
+
+// The progress dialog runs without handling messages; the program is paused while it is
+// photographed, then let go.
+void ShotOfProgress(const AppUnderTest& app)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < kWaitMs) {
+        HWND dialog = nullptr;
+        HWND top = nullptr;
+        while ((top = FindWindowExA(nullptr, top, nullptr, kTitle)) != nullptr) {
+            DWORD pid = 0;
+            DWORD thread = GetWindowThreadProcessId(top, &pid);
+            if (pid == app.ProcessId() && IsWindowVisible(top)
+                && FindControlOfClass(top, kProgressClass)) {
+                dialog = top;
+                HANDLE ui = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+                if (ui)
+                    SuspendThread(ui);
+                std::string path = shots + "\\3-progress.bmp";
+                bool ok = SaveWindowShot(dialog, path);
+                if (ui) {
+                    ResumeThread(ui);
+                    CloseHandle(ui);
+                }
+                std::printf("%s 3-progress\n", ok ? "screenshot:" : "no screenshot:");
+                return;
+            }
+        }
+        Sleep(1);
+    }
+    std::printf("no screenshot: 3-progress (the run was over before it could be seen)\n");
+}
+
+int Fail(const char* what)
+{
+    std::printf("demo failed: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: e2e_demo UPDATER_EXE SHOT_FOLDER\n");
+        return 2;
+    }
+    shots = argv[2];
+    AppUnderTest app(argv[1]);
+    HWND main = app.WaitForWindowWith(kTitle, kUpdate, kWaitMs);
+    if (!main)
+        return Fail("the main window did not open");
+    Shot(main, "1-main");
+    Click(FindControl(main, kUpdate));
+    HWND dialog = app.WaitForWindowWith(kTitle, kStart, kWaitMs);
+    if (!dialog)
+        return Fail("the folder dialog did not open");
+    HWND start = FindControl(dialog, kStart);
+    if (!WaitEnabled(start, true))
+        return Fail("the proposed folder holds no Zandera2.exe");
+    Shot(dialog, "2-folder");
+    Click(start);
+    ShotOfProgress(app);
+    MessageBoxSeen box = app.WaitForMessageBox(kWaitMs);
+    if (!box.window)
+        return Fail("no message at the end");
+    Shot(box.window, "4-notice");
+    std::printf("message: %s\n", box.text.c_str());
+    app.Dismiss(box);
+    if (app.WaitForExit(kWaitMs) != 0)
+        return Fail("the updater did not end by itself");
+    return box.text == "アップデートは正常に終了しました" ? 0 : 1;
+}

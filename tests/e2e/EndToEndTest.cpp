@@ -1,0 +1,229 @@
+// The updater as a user meets it: the real program, started as a process of its own, driven
+// through its windows by their captions, with the results checked on disk.
+#include "e2e/Driver.h"
+#include "support/TempFolder.h"
+
+#include "PayloadFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <iterator>
+
+namespace {
+
+const char kTitle[] = "ザンデラ2.02アップデータ";
+const char kUpdate[] = "アップデート";
+const char kExit[] = "終了";
+const char kStart[] = "開始";
+const char kNo[] = "いいえ";
+const char kInstallKey[] = "Zandera2.Application\\dstDir";
+const char kSucceeded[] = "アップデートは正常に終了しました";
+const char kFailed[] = "アップデート処理に失敗しました";
+const char kAlreadyCurrent[] = "お使いのザンデラ2は、アップデートの必要がありません";
+const char kCannotUpdate[] = "このザンデラ2を、アップデートすることはできません";
+const std::string kOld = "release 2.01";
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string FakeRelease(const char* name)
+{
+    return WindowsPath(std::string(ZA2_FAKES_DIR) + "/" + name + "/Zandera2.exe");
+}
+
+FILETIME LastWriteTime(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+bool IsReleaseTime(const FILETIME& utc)
+{
+    FILETIME local;
+    SYSTEMTIME t;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &t);
+    return t.wYear == 2000 && t.wMonth == 1 && t.wDay == 15 && t.wHour == 2 && t.wMinute == 2
+           && t.wSecond == 0;
+}
+
+// The registry entry that tells where the program is installed, for one test.
+class InstallEntry {
+public:
+    explicit InstallEntry(const std::string& folder)
+    {
+        RegSetValueA(HKEY_CLASSES_ROOT, kInstallKey, REG_SZ, folder.c_str(),
+                     static_cast<DWORD>(folder.size()));
+    }
+    ~InstallEntry()
+    {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, kInstallKey);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "Zandera2.Application");
+    }
+    InstallEntry(const InstallEntry&) = delete;
+    InstallEntry& operator=(const InstallEntry&) = delete;
+};
+
+class EndToEnd : public testing::Test {
+protected:
+    // An installation of release 2.01 whose executable is the given fake.
+    void Install(const char* fake)
+    {
+        ASSERT_TRUE(CopyFileA(FakeRelease(fake).c_str(), folder_.File("Zandera2.exe").c_str(),
+                              FALSE))
+            << FakeRelease(fake);
+        folder_.Write("ZANDERA2.HLP", kOld);
+        folder_.Write("ZANDERA2.PPR", kOld);
+        folder_.Write("README.TXT", kOld);
+        entry_ = std::make_unique<InstallEntry>(folder_.Path());
+    }
+
+    // Starts the updater and presses "アップデート"; returns the folder dialog.
+    HWND OpenFolderDialog()
+    {
+        app_ = std::make_unique<AppUnderTest>(WindowsPath(ZA2_UPDATER_EXE));
+        main_ = app_->WaitForWindowWith(kTitle, kUpdate);
+        EXPECT_NE(nullptr, main_) << "the main window did not open";
+        if (!main_)
+            return nullptr;
+        Click(FindControl(main_, kUpdate));
+        HWND dialog = app_->WaitForWindowWith(kTitle, kStart);
+        EXPECT_NE(nullptr, dialog) << "the folder dialog did not open";
+        return dialog;
+    }
+
+    void ExpectBox(const std::string& text)
+    {
+        MessageBoxSeen box = app_->WaitForMessageBox();
+        ASSERT_NE(nullptr, box.window) << "no message box: " << text;
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(kTitle, box.caption);
+        app_->Dismiss(box);
+    }
+
+    bool MainIsIdle() const
+    {
+        HWND update = FindControl(main_, kUpdate);
+        HWND exit = FindControl(main_, kExit);
+        return update && exit && IsWindowVisible(update) && IsWindowVisible(exit);
+    }
+
+    void ExitFromIdle()
+    {
+        ASSERT_TRUE(app_->WaitForWindowWith(kTitle, kUpdate));
+        EXPECT_TRUE(MainIsIdle());
+        Click(FindControl(main_, kExit));
+        EXPECT_EQ(0u, app_->WaitForExit());
+    }
+
+    void ExpectRefused(const char* fake, const std::string& warning)
+    {
+        Install(fake);
+        HWND dialog = OpenFolderDialog();
+        ASSERT_TRUE(dialog);
+        HWND start = FindControl(dialog, kStart);
+        ASSERT_TRUE(WaitEnabled(start, true));
+        Click(start);
+        ExpectBox(warning);
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog must stay open";
+        Click(FindControl(dialog, kNo));
+        ExitFromIdle();
+        EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<InstallEntry> entry_;
+    std::unique_ptr<AppUnderTest> app_;
+    HWND main_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, UpdatesAnInstalledRelease201AndEnds)
+{
+    Install("e2e_2010");
+    HWND dialog = OpenFolderDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(folder_.Path(), WindowText(FindControlOfClass(dialog, "Edit")));
+    EXPECT_FALSE(MainIsIdle()) << "the buttons hide while the sequence runs";
+    HWND start = FindControl(dialog, kStart);
+    ASSERT_TRUE(WaitEnabled(start, true));
+    Click(start);
+    ExpectBox(kSucceeded);
+    EXPECT_EQ(0u, app_->WaitForExit()) << "the program ends by itself after success";
+
+    const char* const names[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
+    const char* const samples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
+                                   ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(FileBytes(samples[i]), folder_.Read(names[i])) << names[i];
+        EXPECT_TRUE(IsReleaseTime(LastWriteTime(folder_.File(names[i])))) << names[i];
+    }
+}
+
+TEST_F(EndToEnd, TypedFolderIsUsedAndCancelReturnsToTheIdleWindow)
+{
+    Install("e2e_2010");
+    HWND dialog = OpenFolderDialog();
+    ASSERT_TRUE(dialog);
+    HWND edit = FindControlOfClass(dialog, "Edit");
+    HWND start = FindControl(dialog, kStart);
+    TypeText(edit, folder_.File("missing"));
+    EXPECT_FALSE(WaitEnabled(start, false)) << "no Zandera2.exe there";
+    TypeText(edit, folder_.Path() + "\\");
+    EXPECT_TRUE(WaitEnabled(start, true));
+    Click(FindControl(dialog, kNo));
+    ExitFromIdle();
+    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
+}
+
+TEST_F(EndToEnd, CurrentReleasesAreRefusedAsUpToDate)
+{
+    ExpectRefused("e2e_2020", kAlreadyCurrent);
+}
+
+TEST_F(EndToEnd, Release210IsRefusedAsUpToDate)
+{
+    ExpectRefused("e2e_2100", kAlreadyCurrent);
+}
+
+TEST_F(EndToEnd, OtherReleasesAndUnversionedFilesAreRefused)
+{
+    ExpectRefused("e2e_1500", kCannotUpdate);
+}
+
+TEST_F(EndToEnd, Release300IsRefused)
+{
+    ExpectRefused("e2e_3000", kCannotUpdate);
+}
+
+TEST_F(EndToEnd, ExecutableWithoutVersionIsRefused)
+{
+    ExpectRefused("e2e_none", kCannotUpdate);
+}
+
+TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
+{
+    Install("e2e_2010");
+    std::string hlp = folder_.File("ZANDERA2.HLP");
+    SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_READONLY);
+    HWND dialog = OpenFolderDialog();
+    ASSERT_TRUE(dialog);
+    HWND start = FindControl(dialog, kStart);
+    ASSERT_TRUE(WaitEnabled(start, true));
+    Click(start);
+    ExpectBox("ファイルが読み取り専用になっているためアップデートできません\r\n" + hlp);
+    ExpectBox(kFailed);
+    ExitFromIdle();
+    SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FileBytes(ZA2_PAYLOAD_FILE_ZANDERA2_EXE), folder_.Read("ZANDERA2.EXE"));
+    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
+    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.PPR"));
+    EXPECT_EQ(kOld, folder_.Read("README.TXT"));
+}
