@@ -1,15 +1,43 @@
 // Program entry of the updater.
 #include "app/FMain.h"
+#include "bitmap/USafetyBitmap.h"
+#include "dib/UColorUtils.h"
+#include "dib/UDIBitmap.h"
 #include "framework/Application.h"
+#include "imagepack/UPictureEX.h"
 
 #include <windows.h>
 
 namespace {
+
 const char kApplicationTitle[] = "ザンデラ2.02アップデータ";
-}
+
+// The DIB graphic's drawing route, chosen from the platform.
+struct TDrawRouteChosen {
+    TDrawRouteChosen() { TDIBitmap::InitializeDrawRoute(); }
+};
+
+struct TJPEGFormats {
+    TJPEGFormats() { RegisterSafetyJPEGFormats(); }
+    ~TJPEGFormats() { UnregisterSafetyJPEGFormats(); }
+    TJPEGFormats(const TJPEGFormats&) = delete;
+    TJPEGFormats& operator=(const TJPEGFormats&) = delete;
+};
+
+// The picture library's start-up, in member order: the drawing route, the default palette
+// realised on the screen, the picture formats; undone in reverse at the end.
+struct TPictureModules {
+    TDrawRouteChosen route;
+    TColorUtilsModule colors;
+    TSafetyBitmapFormats bitmapFormats;
+    TJPEGFormats jpegFormats;
+};
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    TPictureModules pictures;
     TApplication application;
     application.SetTitle(kApplicationTitle);
     try {
