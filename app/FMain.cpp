@@ -2,6 +2,7 @@
 
 #include "app/AppStrings.h"
 #include "app/FDoUpdate.h"
+#include "install/FInpPath.h"
 #include "app/UMessage.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
@@ -14,7 +15,7 @@
 std::string TargetFolder;
 TfrmMain* frmMain = nullptr;
 
-TFormFactory TfrmMain::InputPathDialog;
+TFormFactory TfrmMain::InputPathDialog = FormFactory<TfrmInputPath>();
 TFormFactory TfrmMain::DoUpdateDialog = FormFactory<TfrmDoUpdate>();
 
 namespace {

@@ -85,9 +85,9 @@ protected:
     }
 
     // Starts the updater and presses "アップデート"; returns the folder dialog.
-    HWND OpenFolderDialog()
+    HWND OpenFolderDialog(const std::string& updater = WindowsPath(ZA2_UPDATER_EXE))
     {
-        app_ = std::make_unique<AppUnderTest>(WindowsPath(ZA2_UPDATER_EXE));
+        app_ = std::make_unique<AppUnderTest>(updater);
         main_ = app_->WaitForWindowWith(kTitle, kUpdate);
         EXPECT_NE(nullptr, main_) << "the main window did not open";
         if (!main_)
@@ -137,6 +137,28 @@ protected:
         EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
     }
 
+    void ExpectSuccessfulUpdate(const std::string& updater)
+    {
+        Install("e2e_2010");
+        HWND dialog = OpenFolderDialog(updater);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(folder_.Path(), WindowText(FindControlOfClass(dialog, "Edit")));
+        EXPECT_FALSE(MainIsIdle()) << "the buttons hide while the sequence runs";
+        HWND start = FindControl(dialog, kStart);
+        ASSERT_TRUE(WaitEnabled(start, true));
+        Click(start);
+        ExpectBox(kSucceeded);
+        EXPECT_EQ(0u, app_->WaitForExit()) << "the program ends by itself after success";
+
+        const char* const names[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
+        const char* const samples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
+                                       ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(FileBytes(samples[i]), folder_.Read(names[i])) << names[i];
+            EXPECT_TRUE(IsReleaseTime(LastWriteTime(folder_.File(names[i])))) << names[i];
+        }
+    }
+
     TempFolder folder_;
     std::unique_ptr<InstallEntry> entry_;
     std::unique_ptr<AppUnderTest> app_;
@@ -147,24 +169,22 @@ protected:
 
 TEST_F(EndToEnd, UpdatesAnInstalledRelease201AndEnds)
 {
-    Install("e2e_2010");
-    HWND dialog = OpenFolderDialog();
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(folder_.Path(), WindowText(FindControlOfClass(dialog, "Edit")));
-    EXPECT_FALSE(MainIsIdle()) << "the buttons hide while the sequence runs";
-    HWND start = FindControl(dialog, kStart);
-    ASSERT_TRUE(WaitEnabled(start, true));
-    Click(start);
-    ExpectBox(kSucceeded);
-    EXPECT_EQ(0u, app_->WaitForExit()) << "the program ends by itself after success";
+    ExpectSuccessfulUpdate(WindowsPath(ZA2_UPDATER_EXE));
+}
 
-    const char* const names[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
-    const char* const samples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
-                                   ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(FileBytes(samples[i]), folder_.Read(names[i])) << names[i];
-        EXPECT_TRUE(IsReleaseTime(LastWriteTime(folder_.File(names[i])))) << names[i];
-    }
+// Wine reports the Windows 95/98 family to a program by its file name.
+TEST_F(EndToEnd, UpdatesOnTheWindows98Family)
+{
+    TempFolder programs;
+    std::string updater = programs.File("Za2Update98.exe");
+    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+    const char key[] = "Software\\Wine\\AppDefaults\\Za2Update98.exe";
+    HKEY appKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, key, &appKey));
+    RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(appKey);
+    ExpectSuccessfulUpdate(updater);
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
 }
 
 TEST_F(EndToEnd, TypedFolderIsUsedAndCancelReturnsToTheIdleWindow)
