@@ -26,34 +26,54 @@ void Shot(HWND window, const char* name)
     std::printf("%s %s\n", SaveWindowShot(window, path) ? "screenshot:" : "no screenshot:", name);
 }
 
-// The progress dialog runs without handling messages; the program is paused while it is
-// photographed, then let go.
+// The progress dialog runs without handling messages: the program is paused again and again
+// until the bar shows progress on screen, photographed then, and let go.
+bool BarShowsProgress(HWND bar)
+{
+    RECT r;
+    GetWindowRect(bar, &r);
+    HDC screen = GetDC(nullptr);
+    const int kInset = 3;
+    COLORREF pixel = GetPixel(screen, r.left + kInset, (r.top + r.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return pixel == GetSysColor(COLOR_HIGHLIGHT);
+}
+
+HWND FindProgressDialog(const AppUnderTest& app, DWORD& thread)
+{
+    HWND top = nullptr;
+    while ((top = FindWindowExA(nullptr, top, nullptr, kTitle)) != nullptr) {
+        DWORD pid = 0;
+        thread = GetWindowThreadProcessId(top, &pid);
+        if (pid == app.ProcessId() && IsWindowVisible(top) && FindControlOfClass(top, kProgressClass))
+            return top;
+    }
+    return nullptr;
+}
+
 void ShotOfProgress(const AppUnderTest& app)
 {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < kWaitMs) {
-        HWND dialog = nullptr;
-        HWND top = nullptr;
-        while ((top = FindWindowExA(nullptr, top, nullptr, kTitle)) != nullptr) {
-            DWORD pid = 0;
-            DWORD thread = GetWindowThreadProcessId(top, &pid);
-            if (pid == app.ProcessId() && IsWindowVisible(top)
-                && FindControlOfClass(top, kProgressClass)) {
-                dialog = top;
-                HANDLE ui = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
-                if (ui)
-                    SuspendThread(ui);
-                std::string path = shots + "\\3-progress.bmp";
-                bool ok = SaveWindowShot(dialog, path);
-                if (ui) {
-                    ResumeThread(ui);
-                    CloseHandle(ui);
-                }
-                std::printf("%s 3-progress\n", ok ? "screenshot:" : "no screenshot:");
-                return;
-            }
+        DWORD thread = 0;
+        HWND dialog = FindProgressDialog(app, thread);
+        if (!dialog) {
+            Sleep(1);
+            continue;
         }
-        Sleep(1);
+        HANDLE ui = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+        if (!ui)
+            break;
+        SuspendThread(ui);
+        bool shown = IsWindow(dialog) && BarShowsProgress(FindControlOfClass(dialog, kProgressClass));
+        bool ok = shown && SaveWindowShot(dialog, shots + "\\3-progress.bmp");
+        ResumeThread(ui);
+        CloseHandle(ui);
+        if (ok) {
+            std::printf("screenshot: 3-progress\n");
+            return;
+        }
+        Sleep(0);
     }
     std::printf("no screenshot: 3-progress (the run was over before it could be seen)\n");
 }
