@@ -10,7 +10,12 @@
 #include "framework/Edit.h"
 #include "framework/ImageControl.h"
 #include "framework/Label.h"
+#include "framework/GdiHandle.h"
+#include "framework/Palette.h"
 #include "framework/ResText.h"
+#include "dib/UColorUtils.h"
+#include "dib/UDIBitmap.h"
+#include "imagepack/UMatrixImagePack.h"
 
 std::string TargetFolder;
 TfrmMain* frmMain = nullptr;
@@ -48,11 +53,13 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
     // Set before the layout is read, as creation handlers may already ask for the main window.
     if (!frmMain)
         frmMain = this;
+    RegisterMatrixImagePackKind();
     AddHandler("FormCreate", &TfrmMain::FormCreate);
     AddHandler("btnSetupClick", &TfrmMain::btnSetupClick);
     AddHandler("btnAbortClick", &TfrmMain::btnAbortClick);
     AddField("btnSetup", btnSetup);
     AddField("btnAbort", btnAbort);
+    AddField("MatrixImagePack1", MatrixImagePack1);
     AddField("Image1", Image1);
     AddField("meUpdateObject", meUpdateObject);
     AddField("lblTimeStamp", lblTimeStamp);
@@ -76,10 +83,53 @@ void TfrmMain::FormCreate(TObject*)
     try {
         SetCaption(Application->Title());
         Brush().SetStyle(TBrushStyle::Clear);
+        ShowLogo();
     } catch (const std::exception& e) {
         Application->ShowException(e);
         Application->Terminate();
     }
+}
+
+namespace {
+const int kMaxPaletteScreenDepth = 8;
+}
+
+void TfrmMain::ShowLogo()
+{
+    TPicture& picture = Image1->Picture();
+    MatrixImagePack1->GetImage(picture, 0);
+    if (ScreenColorDepth() <= kMaxPaletteScreenDepth) {
+        TBitmap rendered;
+        CopyBitmapForPalette(picture.Bitmap(), rendered, GetPalette());
+        picture.SetGraphic(&rendered);
+    }
+    // Auto-size takes the picture's size once it is switched on again.
+    Image1->SetBounds(0, 0, 1, 1);
+    Image1->SetAutoSize(false);
+    Image1->SetAutoSize(true);
+    SetClientWidth(Image1->Width());
+    SetClientHeight(Image1->Height());
+}
+
+void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette)
+{
+    TScreenDC screen;
+    if (!(GetDeviceCaps(screen.Get(), RASTERCAPS) & RC_PALETTE)) {
+        dest.Assign(&source);
+        dest.Handle();
+        return;
+    }
+    dest.SetWidth(source.Width());
+    dest.SetHeight(source.Height());
+    TDIBitmap dib;
+    dib.Assign(&source);
+    if (palette) {
+        dib.SetPalette(CopyPalette(palette));
+        dest.SetPalette(CopyPalette(palette));
+    } else {
+        dest.SetPalette(CopyPalette(source.Palette()));
+    }
+    dest.Canvas().Draw(0, 0, &dib);
 }
 
 void TfrmMain::btnSetupClick(TObject*)

@@ -12,7 +12,9 @@
 class TBitBtn;
 class TImage;
 class TLabel;
+class TMatrixImagePack;
 class TMemo;
+class TBitmap;
 
 // The folder the update writes into; set by the folder entry dialog, read by the update run.
 extern std::string TargetFolder;
@@ -52,6 +54,8 @@ public:
         return ShowDialog(FormFactory<T>());
     }
     void ExecuteUpdate();
+    // Puts the logo into Image1, re-rendered for a palette screen, and sizes the window to it.
+    void ShowLogo();
 
     // The two dialogs of the update sequence, replaceable (tests show their own).
     static TFormFactory InputPathDialog;
@@ -59,10 +63,15 @@ public:
 
     TBitBtn* btnSetup = nullptr;
     TBitBtn* btnAbort = nullptr;
+    TMatrixImagePack* MatrixImagePack1 = nullptr;
     TImage* Image1 = nullptr;
     TMemo* meUpdateObject = nullptr;
     TLabel* lblTimeStamp = nullptr;
 };
+
+// Renders source into dest for the current screen: on a palette device through a DIB drawn
+// onto dest with palette (or, with none, source's own palette) selected; otherwise a copy.
+void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette);
 
 // The main window of the program, set while it exists.
 extern TfrmMain* frmMain;

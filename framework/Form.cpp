@@ -4,10 +4,12 @@
 #include "framework/Button.h"
 #include "framework/FrameworkStrings.h"
 #include "framework/GdiHandle.h"
+#include "framework/Label.h"
 #include "framework/Layout.h"
 #include "framework/Stream.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -64,6 +66,21 @@ bool FocusWantsKey(HWND focus, const MSG& message, UINT wanted)
     auto code = static_cast<UINT>(SendMessageA(focus, WM_GETDLGCODE, message.wParam,
                                                reinterpret_cast<LPARAM>(&message)));
     return (code & wanted) != 0;
+}
+
+// True when the caption marks ch (upper case) as its access key ("&F"; "&&" is a plain "&").
+bool IsAccessKey(const std::string& caption, char ch)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return std::toupper(static_cast<unsigned char>(caption[i + 1])) == ch;
+    }
+    return false;
 }
 
 } // namespace
@@ -463,8 +480,35 @@ bool TForm::PressButton(TBitBtn* button)
     return true;
 }
 
+// Alt and a caption's access key: presses that button, or focuses the label's control.
+bool TForm::HandleAccessKey(char key)
+{
+    bool handled = false;
+    ForEachControl(*this, [&](TControl* c) {
+        if (handled || !IsAccessKey(c->Caption(), key))
+            return;
+        if (auto* button = dynamic_cast<TBitBtn*>(c)) {
+            handled = button->CanFocus();
+            if (handled) {
+                button->SetFocus();
+                button->Click();
+            }
+        } else if (auto* label = dynamic_cast<TLabel*>(c)) {
+            TWinControl* target = label->FocusControl();
+            handled = label->Visible() && target && target->CanFocus();
+            if (handled)
+                target->SetFocus();
+        }
+    });
+    return handled;
+}
+
 bool TForm::HandleDialogKey(const MSG& message)
 {
+    if (message.message == WM_SYSCHAR && HandleAllocated() && IsWindowEnabled(Handle())
+        && message.wParam < 0x80)
+        return HandleAccessKey(
+            static_cast<char>(std::toupper(static_cast<unsigned char>(message.wParam))));
     if (message.message != WM_KEYDOWN || !HandleAllocated() || !IsWindowEnabled(Handle()))
         return false;
     HWND window = Handle();

@@ -129,7 +129,8 @@ public:
     void Close();
     bool CloseQuery();
 
-    // Dialog keys of a message headed for this form or one of its controls (Enter, Esc, Tab).
+    // Dialog keys of a message headed for this form or one of its controls (Enter, Esc, Tab,
+    // Alt and an access key).
     // True when the message was used up.
     bool HandleDialogKey(const MSG& message);
     // The form that a window belongs to, or nullptr.
@@ -166,6 +167,7 @@ private:
     void CloseModal();
     void FocusFirstControl();
     bool PressButton(TBitBtn* button);
+    bool HandleAccessKey(char key);
 
     std::map<std::string, std::any> handlers_;
     std::map<std::string, std::function<bool(TComponent*)>> fields_;
