@@ -247,3 +247,36 @@ TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
     EXPECT_EQ(kOld, folder_.Read("ZANDERA2.PPR"));
     EXPECT_EQ(kOld, folder_.Read("README.TXT"));
 }
+
+TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
+{
+    AppUnderTest app(WindowsPath(ZA2_UPDATER_EXE));
+    HWND main = app.WaitForWindowWith(kTitle, kUpdate);
+    ASSERT_TRUE(main);
+    Sleep(500);  // let it paint
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(400, client.right);
+    EXPECT_EQ(248, client.bottom);
+
+    // The same logo is linked into this program.
+    HBITMAP logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP,
+                                                   0, 0, LR_CREATEDIBSECTION));
+    ASSERT_TRUE(logo);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, logo);
+    HDC screen = GetDC(nullptr);
+    const POINT points[] = {{20, 20}, {200, 60}, {330, 100}, {10, 150}, {200, 230}, {390, 240}};
+    for (POINT p : points) {
+        POINT onScreen = p;
+        ClientToScreen(main, &onScreen);
+        EXPECT_EQ(GetPixel(memory, p.x, p.y), GetPixel(screen, onScreen.x, onScreen.y))
+            << "at " << p.x << "," << p.y;
+    }
+    ReleaseDC(nullptr, screen);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(logo);
+    Click(FindControl(main, kExit));
+    EXPECT_EQ(0u, app.WaitForExit());
+}
