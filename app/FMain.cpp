@@ -13,7 +13,7 @@
 #include "framework/GdiHandle.h"
 #include "framework/Palette.h"
 #include "framework/ResText.h"
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "dib/UDIBitmap.h"
 #include "imagepack/UMatrixImagePack.h"
 

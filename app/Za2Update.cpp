@@ -1,7 +1,7 @@
 // Program entry of the updater.
 #include "app/FMain.h"
 #include "bitmap/USafetyBitmap.h"
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "dib/UDIBitmap.h"
 #include "framework/Application.h"
 #include "imagepack/UPictureEX.h"
@@ -28,7 +28,7 @@ struct TJPEGFormats {
 // realised on the screen, the picture formats; undone in reverse at the end.
 struct TPictureModules {
     TDrawRouteChosen route;
-    TColorUtilsModule colors;
+    TScreenColorsModule colors;
     TSafetyBitmapFormats bitmapFormats;
     TJPEGFormats jpegFormats;
 };

@@ -1,7 +1,7 @@
 #include "bitmap/USafetyBitmap.h"
 
 #include "dib/UCanvas.h"
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "dib/UDIB.h"
 #include "framework/Canvas.h"
 #include "framework/Exception.h"

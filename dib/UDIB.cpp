@@ -1,6 +1,6 @@
 #include "dib/UDIB.h"
 
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "framework/GdiHandle.h"

@@ -1,7 +1,7 @@
 #pragma once
-// The folder entry dialog: proposes the installation folder, lets the user type or pick one,
-// enables "開始" only where the installed executable exists, and closes with OK only for an
-// installed release that this update applies to.
+// The folder entry dialog: proposes the installation folder, publishes the typed folder as the
+// target folder, enables "開始" only while the installed executable is there, and closes with
+// OK only for an installed release that this update applies to.
 #include "framework/Form.h"
 
 #include <string>
@@ -18,14 +18,20 @@ public:
     ZA2_CLASS_NAME(TfrmInputPath)
 
     void FormCreate(TObject* sender);
+    void FormCloseQuery(TObject* sender, bool& canClose);
     void Edit1Change(TObject* sender);
     void BitBtn1Click(TObject* sender);
-    void FormCloseQuery(TObject* sender, bool& canClose);
 
-    void SetFolder(const std::string& folder);
-    // The proposal: the folder the program recorded at installation, else Program Files.
+    // The folder recorded at installation, else the Program Files folder with the default
+    // sub-folder; handed to SetFolder.
     void LoadDefaultFolder();
+    // The Program Files folder from the environment, else from the registry; empty when
+    // neither has one. A registry value that is no text raises ERegistryException.
     std::string GetProgramFilesDir();
+    void SetFolder(const std::string& folder);
+
+    // The installed executable derived from the last folder text.
+    const std::string& ExePath() const { return FExePath; }
 
     TBitBtn* BitBtn2 = nullptr;
     TBitBtn* BitBtn3 = nullptr;
@@ -40,6 +46,6 @@ private:
     std::string FExePath;
 };
 
-// The installed executable's product version as (major, minor x 10 + release); (0, 0) when it
-// cannot be read. Never raises.
+// The installed release as (major, minor × 10 + release) of the file's product version;
+// (0, 0) when it cannot be read. Never raises.
 void GetInstalledVersion(const std::string& path, int& major, int& minor);

@@ -2,7 +2,7 @@
 // StretchDIBits and the row-by-row fallback.
 #include "dib/UDIB.h"
 
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "framework/Bitmap.h"
 #include "framework/GdiHandle.h"
 #include "framework/Stream.h"

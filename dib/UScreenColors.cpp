@@ -1,4 +1,4 @@
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
@@ -261,7 +261,7 @@ HPALETTE DefaultPaletteHandle()
     return defaultPalette;
 }
 
-void InitializeColorUtils()
+void InitializeScreenColors()
 {
     if (initCount++ > 0)
         return;
@@ -275,7 +275,7 @@ void InitializeColorUtils()
     defaultPalette = palette.Release();
 }
 
-void FinalizeColorUtils()
+void FinalizeScreenColors()
 {
     if (initCount == 0 || --initCount > 0)
         return;

@@ -12,7 +12,7 @@ class TStream;
 int ScreenColorDepth();
 // True for screens of 256 colours or fewer, where colours go through a hardware palette.
 bool IsPaletteDevice();
-// The platform recorded by InitializeColorUtils (asked on first use when that never ran).
+// The platform recorded by InitializeScreenColors (asked on first use when that never ran).
 bool IsWindowsNT();
 
 // Resizes palette to count entries (at most 256) with reserved colours at both ends: black and
@@ -42,14 +42,14 @@ HPALETTE DefaultPaletteHandle();
 
 // Start-up and shutdown of this unit, counted: the first initialisation records the platform
 // and builds and realises the default palette, the last finalisation deletes it.
-void InitializeColorUtils();
-void FinalizeColorUtils();
+void InitializeScreenColors();
+void FinalizeScreenColors();
 
 // Keeps the unit initialised for its lifetime; the program entry holds one for the whole run.
-class TColorUtilsModule {
+class TScreenColorsModule {
 public:
-    TColorUtilsModule() { InitializeColorUtils(); }
-    ~TColorUtilsModule() { FinalizeColorUtils(); }
-    TColorUtilsModule(const TColorUtilsModule&) = delete;
-    TColorUtilsModule& operator=(const TColorUtilsModule&) = delete;
+    TScreenColorsModule() { InitializeScreenColors(); }
+    ~TScreenColorsModule() { FinalizeScreenColors(); }
+    TScreenColorsModule(const TScreenColorsModule&) = delete;
+    TScreenColorsModule& operator=(const TScreenColorsModule&) = delete;
 };

@@ -1,5 +1,5 @@
 // Palette arrangement, RIFF palettes, the default palette, screen facts and part drawing.
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
@@ -254,12 +254,12 @@ TEST(RiffPalette, HalftoneCopyIsAPlainPaletteOfTheHalftoneEntries)
 
 // ---- Start-up and screen facts ----
 
-TEST(ColorUtilsModule, DefaultPaletteLivesFromStartUpToShutdownWithTheSystemColoursAtTheEnds)
+TEST(ScreenColorsModule, DefaultPaletteLivesFromStartUpToShutdownWithTheSystemColoursAtTheEnds)
 {
     EXPECT_EQ(nullptr, DefaultPaletteHandle());
     HPALETTE palette;
     {
-        TColorUtilsModule module;
+        TScreenColorsModule module;
         palette = DefaultPaletteHandle();
         ASSERT_NE(nullptr, palette);
         auto entries = Entries(palette);
@@ -268,7 +268,7 @@ TEST(ColorUtilsModule, DefaultPaletteLivesFromStartUpToShutdownWithTheSystemColo
         EXPECT_ENTRY(stock[0], entries[0]);
         EXPECT_ENTRY(stock[kSystemColors - 1], entries[255]);
         {
-            TColorUtilsModule nested;   // counted: the inner end keeps the palette
+            TScreenColorsModule nested;   // counted: the inner end keeps the palette
         }
         EXPECT_EQ(palette, DefaultPaletteHandle());
         EXPECT_EQ(OBJ_PAL, static_cast<int>(GetObjectType(palette)));
@@ -277,7 +277,7 @@ TEST(ColorUtilsModule, DefaultPaletteLivesFromStartUpToShutdownWithTheSystemColo
     EXPECT_EQ(0, static_cast<int>(GetObjectType(palette))) << "palette not deleted";
 }
 
-TEST(ColorUtilsModule, PaletteDeviceAndPlatformMatchTheMachine)
+TEST(ScreenColorsModule, PaletteDeviceAndPlatformMatchTheMachine)
 {
     const bool eightBit = EnvIs("ZA2_SCREEN", "8");
     if (eightBit)
