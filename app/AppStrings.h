@@ -13,3 +13,4 @@
 #define SDefaultSubFolder     65340
 #define SAlreadyCurrent       65341
 #define SCannotUpdate         65343
+#define SCannotOpenFolder     65344

@@ -7,6 +7,7 @@
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
 #include "framework/Application.h"
+#include "framework/FileHandle.h"
 #include "framework/Label.h"
 #include "framework/ProgressBar.h"
 #include "framework/ResText.h"
@@ -44,33 +45,6 @@ bool ToDosDateTime(TDateTime value, WORD& date, WORD& time)
     time = static_cast<WORD>((hour << 11) | (minute << 5) | (second / 2));
     return true;
 }
-
-bool IsExistingFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-class FileForStamp {
-public:
-    explicit FileForStamp(const std::string& path)
-        : h_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~FileForStamp()
-    {
-        if (Valid())
-            CloseHandle(h_);
-    }
-    FileForStamp(const FileForStamp&) = delete;
-    FileForStamp& operator=(const FileForStamp&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 } // namespace
 
@@ -166,11 +140,12 @@ void TfrmDoUpdate::CheckWritable(const std::string& path)
 
 void TfrmDoUpdate::StampFile(const std::string& path)
 {
-    if (!IsExistingFile(path))
+    if (!FileExists(path))
         return;
     WORD dosDate = 0, dosTime = 0;
     FILETIME local, utc;
-    FileForStamp file(path);
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Any failure here leaves the time as the write left it; nothing is reported.
     if (file.Valid() && ToDosDateTime(FStamp, dosDate, dosTime)
         && DosDateTimeToFileTime(dosDate, dosTime, &local)

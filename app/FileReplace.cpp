@@ -1,6 +1,7 @@
 #include "app/FileReplace.h"
 
 #include "framework/Exception.h"
+#include "framework/FileHandle.h"
 #include "framework/FrameworkStrings.h"
 
 #include <windows.h>
@@ -51,30 +52,9 @@ private:
     std::string path_;
 };
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    bool Close()
-    {
-        bool ok = true;
-        if (Valid())
-            ok = CloseHandle(h_) != FALSE;
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE h_;
-};
-
 void WriteWhole(const std::string& path, const void* data, long size, const std::string& target)
 {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         throw EFCreateError(SFCreateError, {target});
@@ -104,7 +84,7 @@ void ReplaceFileContents(const std::string& path, const void* data, long size)
     // A file held open without sharing by someone else cannot be replaced; find out before the
     // old file could be touched.
     {
-        FileHandle probe(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        TFileHandle probe(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD error = probe.Valid() ? ERROR_SUCCESS : GetLastError();
         if (!probe.Valid() && error != ERROR_FILE_NOT_FOUND)

@@ -2,6 +2,8 @@
 
 #include "framework/AnsiText.h"
 
+#include <windows.h>
+
 namespace {
 const char kBackslash = '\\';
 }
@@ -31,4 +33,10 @@ std::string RemoveBackslash(const std::string& text)
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
     return AddBackslash(folder) + name;
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -8,3 +8,5 @@ std::string AddBackslash(const std::string& text);
 // Removes one trailing backslash (C:\ gives C:).
 std::string RemoveBackslash(const std::string& text);
 std::string JoinPath(const std::string& folder, const std::string& name);
+// True when path names an existing file (a folder does not count).
+bool FileExists(const std::string& path);

@@ -1,8 +1,9 @@
 #include "install/DirectoryListBox.h"
 
+#include "app/AppStrings.h"
 #include "app/Pathutil.h"
-#include "framework/AnsiText.h"
-#include "framework/FrameworkStrings.h"
+#include "framework/Layout.h"
+#include "framework/ResText.h"
 
 #include <windows.h>
 
@@ -12,73 +13,137 @@ namespace {
 
 const int kDefaultWidth = 145;
 const int kDefaultHeight = 97;
+const DWORD kHiddenFolder = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle()
+    {
+        if (Valid())
+            FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// The full form of a path, without a trailing backslash unless it is a drive's root.
 std::string FullPath(const std::string& path)
 {
-    char full[MAX_PATH] = {};
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return n == 0 || n >= MAX_PATH ? std::string() : std::string(full);
+    char buffer[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    if (n == 0 || n >= sizeof buffer)
+        return std::string();
+    std::string full(buffer, n);
+    std::string trimmed = RemoveBackslash(full);
+    return EndsWithChar(trimmed, ':') ? full : trimmed;
 }
 
-bool CanEnter(const std::string& folder)
+// The levels of a full path: "C:\" (or "\\server\share\") followed by each folder name.
+std::vector<std::string> SplitLevels(const std::string& full)
 {
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    std::vector<std::string> levels;
+    std::string part;
+    bool rootDone = false;
+    int rootSeparators = full.compare(0, 2, "\\\\") == 0 ? 4 : 1;
+    for (size_t i = 0; i < full.size(); ++i) {
+        char c = full[i];
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < full.size()) {
+            part += c;
+            part += full[++i];
+            continue;
+        }
+        if (c != '\\') {
+            part += c;
+            continue;
+        }
+        if (!rootDone) {
+            part += c;
+            if (--rootSeparators == 0) {
+                levels.push_back(part);
+                part.clear();
+                rootDone = true;
+            }
+            continue;
+        }
+        if (!part.empty())
+            levels.push_back(part);
+        part.clear();
+    }
+    if (!part.empty())
+        levels.push_back(part);
+    return levels;
 }
 
-std::string CurrentFolder()
+// The visible sub-folders of a folder, sorted as the user reads them; false when the folder
+// cannot be listed.
+bool ListSubFolders(const std::string& folder, std::vector<std::string>& names)
 {
-    char buffer[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, buffer);
-    return buffer;
-}
-
-// The folders from the drive's root down to folder ("C:\", "C:\A", "C:\A\B").
-std::vector<std::string> Ancestors(const std::string& folder)
-{
-    std::vector<std::string> chain;
-    std::string root = folder.substr(0, 3);  // "C:\"
-    chain.push_back(root);
-    for (std::size_t pos = 3; pos < folder.size(); pos += CharByteCount(folder, pos))
-        if (folder[pos] == '\\' && CharByteCount(folder, pos) == 1)
-            chain.push_back(folder.substr(0, pos));
-    if (folder.size() > root.size())
-        chain.push_back(RemoveBackslash(folder));
-    return chain;
-}
-
-std::vector<std::string> SubFolders(const std::string& folder)
-{
-    std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
+    FindHandle find(FindFirstFileA(JoinPath(folder, "*").c_str(), &data));
+    if (!find.Valid())
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         std::string name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string LastName(const std::string& path)
-{
-    std::size_t start = 0;
-    for (std::size_t pos = 0; pos < path.size(); pos += CharByteCount(path, pos))
-        if (path[pos] == '\\' && CharByteCount(path, pos) == 1)
-            start = pos + 1;
-    return start >= path.size() ? path : path.substr(start);
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (data.dwFileAttributes & kHiddenFolder)
+            || name == "." || name == "..")
+            continue;
+        names.push_back(name);
+    } while (FindNextFileA(find.Get(), &data));
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    });
+    return true;
 }
 
 } // namespace
 
-TDirectoryListBox::TDirectoryListBox(TComponent* owner)
-    : TWinControl(owner), directory_(CurrentFolder())
+TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TWinControl(owner)
 {
+    SetTabStop(true);
+    SetColor(clWindow);
     SetBounds(0, 0, kDefaultWidth, kDefaultHeight);
+    directory_ = FullPath(".");
+    Fill();
+}
+
+TDirectoryListBox::~TDirectoryListBox()
+{
+    if (Unlinked)
+        Unlinked();
+}
+
+void TDirectoryListBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.className = "LISTBOX";
+    params.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TDirectoryListBox::HandleCreated()
+{
+    TWinControl::HandleCreated();
+    HWND list = Handle();
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight_, 0));
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : entries_)
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(ancestorCount_ - 1), 0);
+}
+
+void TDirectoryListBox::SetItemHeight(int height)
+{
+    if (height == itemHeight_)
+        return;
+    itemHeight_ = height;
+    if (HandleAllocated())
+        SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight_, 0));
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& path)
@@ -86,62 +151,97 @@ void TDirectoryListBox::SetDirectory(const std::string& path)
     if (path.empty())
         return;
     std::string full = FullPath(path);
-    if (full.empty() || !CanEnter(full))
-        throw EInOutError(SFOpenError, {path});
-    const std::size_t kRootLength = 3;  // "C:\"
-    if (full.size() > kRootLength)
-        full = RemoveBackslash(full);
+    DWORD attributes = full.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(full.c_str());
+    std::vector<std::string> probe;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        || !ListSubFolders(full, probe))
+        throw EFolderError(FormatResText(SCannotOpenFolder, {path}));
     if (full == directory_)
         return;
     directory_ = full;
-    if (HandleAllocated())
-        Fill();
-    Fire(OnChange, this);
-}
-
-void TDirectoryListBox::SetItemHeight(int height)
-{
-    itemHeight_ = height;
-    if (HandleAllocated())
-        SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, itemHeight_);
-}
-
-void TDirectoryListBox::CreateParams(TCreateParams& params)
-{
-    TWinControl::CreateParams(params);
-    params.className = "LISTBOX";
-    params.style |= WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-}
-
-void TDirectoryListBox::HandleCreated()
-{
-    TWinControl::HandleCreated();
-    SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, itemHeight_);
     Fill();
-}
-
-void TDirectoryListBox::Command(WORD code)
-{
-    if (code != LBN_DBLCLK)
-        return;
-    LRESULT index = SendMessageA(Handle(), LB_GETCURSEL, 0, 0);
-    if (index >= 0 && index < static_cast<LRESULT>(entries_.size()))
-        SetDirectory(entries_[index]);
+    if (DirectoryChanged)
+        DirectoryChanged();
+    Fire(OnChange, this);
 }
 
 void TDirectoryListBox::Fill()
 {
-    HWND list = Handle();
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    entries_ = Ancestors(directory_);
-    const std::size_t current = entries_.size() - 1;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        std::string text = i == 0 ? entries_[i] : LastName(entries_[i]);
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    entries_ = SplitLevels(directory_);
+    ancestorCount_ = static_cast<int>(entries_.size());
+    std::vector<std::string> subFolders;
+    ListSubFolders(directory_, subFolders);
+    entries_.insert(entries_.end(), subFolders.begin(), subFolders.end());
+    if (HandleAllocated())
+        HandleCreated();
+}
+
+std::string TDirectoryListBox::Entry(int index) const
+{
+    if (index < 0 || index >= Count())
+        return std::string();
+    return entries_[static_cast<size_t>(index)];
+}
+
+std::string TDirectoryListBox::EntryPath(int index) const
+{
+    if (index >= ancestorCount_)
+        return JoinPath(directory_, entries_[static_cast<size_t>(index)]);
+    std::string path;
+    for (int i = 0; i <= index; ++i)
+        path = JoinPath(path, entries_[static_cast<size_t>(i)]);
+    return path;
+}
+
+void TDirectoryListBox::OpenEntry(int index)
+{
+    if (index < 0 || index >= Count())
+        return;
+    SetDirectory(EntryPath(index));
+}
+
+void TDirectoryListBox::OpenSelected()
+{
+    if (!HandleAllocated())
+        return;
+    OpenEntry(static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0)));
+}
+
+void TDirectoryListBox::Command(WORD code)
+{
+    if (code == LBN_DBLCLK)
+        OpenSelected();
+}
+
+LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter opens the highlighted entry instead of pressing the form's default button.
+        LRESULT code = TWinControl::WndProc(message, wParam, lParam);
+        if (wParam == VK_RETURN)
+            code |= DLGC_WANTALLKEYS;
+        return code;
     }
-    for (const std::string& name : SubFolders(directory_)) {
-        entries_.push_back(JoinPath(directory_, name));
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            OpenSelected();
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == '\r')
+            return 0;
+        break;
+    default:
+        break;
     }
-    SendMessageA(list, LB_SETCURSEL, current, 0);
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+void RegisterDirectoryListBoxKind()
+{
+    RegisterKind<TDirectoryListBox>("TDirectoryListBox", "TWinControl")
+        .Integer("ItemHeight", &TDirectoryListBox::SetItemHeight)
+        .Event("OnChange", &TDirectoryListBox::OnChange);
 }

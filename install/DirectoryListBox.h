@@ -1,40 +1,58 @@
 #pragma once
-// The folder list of the folder picker: the current folder with its ancestors and its
-// sub-folders, one entry each (named by the folder's name, the drive's root by its path).
-// Opening an entry (double-click) makes it the current folder.
+// The folder list: the current folder with its ancestors above it and its sub-folders below,
+// one name a line. Double-click or Enter on an entry makes it the current folder.
 #include "framework/Control.h"
-#include "framework/Events.h"
 #include "framework/Exception.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// A folder that cannot be entered (missing, drive not ready, access refused).
+ZA2_EXCEPTION_KIND(EFolderError, Exception);
 
 class TDirectoryListBox : public TWinControl {
 public:
     explicit TDirectoryListBox(TComponent* owner);
+    ~TDirectoryListBox() override;
     ZA2_CLASS_NAME(TDirectoryListBox)
 
-    // Starts at the process's current folder.
+    // The current folder, full path, no trailing backslash except at a drive's root.
     const std::string& Directory() const { return directory_; }
-    // Makes path the current folder; raises EInOutError when it cannot be entered. An empty
-    // path changes nothing.
+    // Enters the folder (relative paths from the process's current folder); an empty path is
+    // ignored. Raises EFolderError and keeps the current folder when it cannot be entered.
     void SetDirectory(const std::string& path);
-    void SetItemHeight(int height);
+    // Makes entry index (from 0) the current folder.
+    void OpenEntry(int index);
 
-    // After every change of the current folder.
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int height);
+    int Count() const { return static_cast<int>(entries_.size()); }
+    // Entry index's text: the drive root ("C:\") or a folder name.
+    std::string Entry(int index) const;
+
+    // Follows every change of the current folder (the linked drive list uses it).
+    std::function<void()> DirectoryChanged;
+    // Runs when the list goes away first, so that the linked drive list forgets it.
+    std::function<void()> Unlinked;
     TNotifyEvent OnChange;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Command(WORD code) override;
 
 private:
+    // The path that entry index stands for.
+    std::string EntryPath(int index) const;
     void Fill();
+    void OpenSelected();
 
     std::string directory_;
-    std::vector<std::string> entries_;  // full path of each list entry
+    std::vector<std::string> entries_;
+    int ancestorCount_ = 0; // entries up to and including the current folder
     int itemHeight_ = 16;
 };
 
-ZA2_EXCEPTION_KIND(EInOutError, Exception);
+void RegisterDirectoryListBoxKind();

@@ -34,12 +34,6 @@ const int kUpdatableMajor = 2;
 const int kLastUpdatableMinor = 1;
 const int kMinorWeight = 10;
 
-bool IsExistingFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The folder recorded at installation; false when the entry is missing or does not fit.
 bool ReadRecordedFolder(std::string& folder)
 {
@@ -118,7 +112,7 @@ void TfrmInputPath::Edit1Change(TObject*)
     const std::string text = Edit1->Text();
     FExePath = JoinPath(text, LoadResText(SInstalledExeName));
     TargetFolder = text;
-    BitBtn2->SetEnabled(IsExistingFile(FExePath));
+    BitBtn2->SetEnabled(FileExists(FExePath));
     if (!BitBtn2->Enabled())
         BitBtn2->Glyph().Assign(nullptr);
 }

@@ -1,46 +1,45 @@
 #include "install/FSelDir.h"
 
 #include "app/Pathutil.h"
-#include "framework/AnsiText.h"
 #include "framework/Button.h"
 #include "framework/Label.h"
-#include "framework/Layout.h"
 #include "framework/Panel.h"
 #include "install/DirectoryListBox.h"
 #include "install/DriveComboBox.h"
 
+#include <windows.h>
+
 namespace {
 
-const std::size_t kBareDriveLength = 2;  // "D:"
+const size_t kBareDriveLength = 2;
 
-// Everything up to and including the last "\" or ":", double-byte aware; empty when none.
+bool IsBareDrive(const std::string& path)
+{
+    return path.size() == kBareDriveLength && path[1] == ':';
+}
+
+// Everything up to and including the last "\" or ":", a trail byte of a double-byte character
+// never counting as one; empty when there is none.
 std::string FolderPart(const std::string& path)
 {
-    std::size_t end = 0;
-    for (std::size_t pos = 0; pos < path.size(); pos += CharByteCount(path, pos))
-        if (CharByteCount(path, pos) == 1 && (path[pos] == '\\' || path[pos] == ':'))
-            end = pos + 1;
+    size_t end = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\' || path[i] == ':')
+            end = i + 1;
+    }
     return path.substr(0, end);
 }
 
 } // namespace
 
-void RegisterFolderPickerKinds()
-{
-    RegisterKind<TDirectoryListBox>("TDirectoryListBox", "TWinControl")
-        .Integer("ItemHeight", &TDirectoryListBox::SetItemHeight);
-    RegisterKind<TDriveComboBox>("TDriveComboBox", "TWinControl")
-        .Property("DirList", [](TDriveComboBox& box, const TLayoutValue& v, TLayoutContext& ctx) {
-            // The list may come later in the layout.
-            ctx.Defer([&box, v, &ctx] {
-                box.SetDirList(dynamic_cast<TDirectoryListBox*>(ctx.AsComponent(v)));
-            });
-        });
-}
-
 TfrmSelDir::TfrmSelDir(TComponent* owner) : TForm(owner)
 {
-    RegisterFolderPickerKinds();
+    RegisterDirectoryListBoxKind();
+    RegisterDriveComboBoxKind();
     AddHandler("FormCreate", &TfrmSelDir::FormCreate);
     AddField("OKBtn", OKBtn);
     AddField("CancelBtn", CancelBtn);
@@ -53,23 +52,26 @@ TfrmSelDir::TfrmSelDir(TComponent* owner) : TForm(owner)
     ReadLayoutResource("TFRMSELDIR");
 }
 
-void TfrmSelDir::FormCreate(TObject*) {}
-
-void TfrmSelDir::SetFolder(const std::string& path)
+void TfrmSelDir::FormCreate(TObject*)
 {
-    try {
-        if (path.size() == kBareDriveLength && path[1] == ':')
-            DirectoryListBox->SetDirectory(path + "\\");
-        else
-            DirectoryListBox->SetDirectory(path);
-        return;
-    } catch (const EInOutError&) {
-        // Not a folder that can be entered: try its parent.
+}
+
+void TfrmSelDir::SetFolder(const std::string& folder)
+{
+    // Each round shortens the text by at least one level, so the walk ends.
+    std::string path = folder;
+    for (;;) {
+        try {
+            DirectoryListBox->SetDirectory(IsBareDrive(path) ? path + "\\" : path);
+            return;
+        } catch (const Exception&) {
+            // Not enterable: try the level above.
+        }
+        std::string parent = FolderPart(path);
+        if (parent.size() >= path.size())
+            return;
+        path = RemoveBackslash(parent);
     }
-    std::string parent = FolderPart(path);
-    if (parent.size() == path.size())
-        return;
-    SetFolder(RemoveBackslash(parent));
 }
 
 std::string TfrmSelDir::GetFolder() const

@@ -1,6 +1,6 @@
 #pragma once
-// The folder picker: a folder list and a drive list; it starts at the folder typed so far (or
-// its nearest parent that can be entered) and hands back the folder the list shows.
+// The folder picker behind "参照(&R)...": a folder list and a drive list; "はい" hands back the
+// folder that the list has open.
 #include "framework/Form.h"
 
 #include <string>
@@ -17,7 +17,11 @@ public:
     ZA2_CLASS_NAME(TfrmSelDir)
 
     void FormCreate(TObject* sender);
-    void SetFolder(const std::string& path);
+
+    // Opens the folder, or its nearest ancestor that can be entered; with none, the list keeps
+    // its folder. A bare drive ("D:") opens the drive's root.
+    void SetFolder(const std::string& folder);
+    // The folder the list has open (not a merely highlighted entry).
     std::string GetFolder() const;
 
     TBitBtn* OKBtn = nullptr;
@@ -29,6 +33,3 @@ public:
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;
 };
-
-// Lets layouts declare folder lists and drive lists. Safe to call more than once.
-void RegisterFolderPickerKinds();

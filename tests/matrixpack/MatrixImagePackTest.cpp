@@ -4,7 +4,7 @@
 #include "graphics/DrawTarget.h"
 
 #include "bitmap/USafetyBitmap.h"
-#include "dib/UColorUtils.h"
+#include "dib/UScreenColors.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "framework/Icon.h"
@@ -25,11 +25,6 @@ constexpr COLORREF kBackground = RGB(255, 255, 255);
 const COLORREF kCellColors[] = {RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(0, 0, 255),
                                 RGB(0, 0, 0),     RGB(255, 255, 0), RGB(0, 255, 255),
                                 RGB(255, 0, 255), RGB(128, 128, 128)};
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return EqualRect(&a, &b) != FALSE;
-}
 
 std::string Describe(const RECT& r)
 {
@@ -279,8 +274,11 @@ TEST_F(MatrixPackTest, CellOfAPaletteBitmapKeepsTheSourcePalette)
 {
     // 8 bits, colours no static palette has, two cells of 4 x 2.
     TestBmp bmp(8, 2, 8);
-    for (int i = 0; i < 256; ++i)
-        bmp.colors[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 37, 0};
+    for (int i = 0; i < 256; ++i) {
+        bmp.colors[i].rgbRed = static_cast<BYTE>(i);
+        bmp.colors[i].rgbGreen = static_cast<BYTE>(255 - i);
+        bmp.colors[i].rgbBlue = 37;
+    }
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
             bmp.SetIndex(x, y, x < 4 ? 10 : 200);

@@ -1,0 +1,366 @@
+// The folder entry dialog against the real registry, environment and file system: the proposed
+// folder, the start button and target folder after each change, and the version gate.
+#include "install/FInpPath.h"
+
+#include "app/FMain.h"
+#include "framework/Bitmap.h"
+#include "framework/Button.h"
+#include "framework/Edit.h"
+#include "support/BoxWatcher.h"
+#include "support/FormTesting.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kInstallKey[] = "Zandera2.Application\\dstDir";
+const char kInstallParentKey[] = "Zandera2.Application";
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kProgramFilesValue[] = "ProgramFilesDir";
+const char kAlreadyCurrent[] = "お使いのザンデラ2は、アップデートの必要がありません";
+const char kCannotUpdate[] = "このザンデラ2を、アップデートすることはできません";
+
+// The folder of a fake installed program built by the test build (see CMakeLists.txt).
+std::string FakeFolder(const std::string& name)
+{
+    std::string unixPath = std::string(ZA2_FAKES_DIR) + "/" + name;
+    char full[MAX_PATH];
+    GetFullPathNameA(unixPath.c_str(), sizeof full, full, nullptr);
+    return full;
+}
+
+// A registry value as it was before the test, put back afterwards (keys the test made go too).
+class SavedRegValue {
+public:
+    SavedRegValue(HKEY root, std::string subKey, std::string name, std::string createdTop = "")
+        : root_(root), subKey_(std::move(subKey)), name_(std::move(name)),
+          createdTop_(std::move(createdTop))
+    {
+        HKEY key;
+        if (!createdTop_.empty() && RegOpenKeyExA(root_, createdTop_.c_str(), 0, KEY_READ, &key)
+                                        == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            createdTop_.clear();  // it was there: leave it
+        }
+        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        DWORD size = 0;
+        if (RegQueryValueExA(key, NameOrNull(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            data_.resize(size);
+            existed_ = RegQueryValueExA(key, NameOrNull(), nullptr, &type_, data_.data(), &size)
+                       == ERROR_SUCCESS;
+        }
+        RegCloseKey(key);
+    }
+    ~SavedRegValue()
+    {
+        if (!createdTop_.empty()) {
+            RegDeleteKeyA(root_, subKey_.c_str());
+            RegDeleteKeyA(root_, createdTop_.c_str());
+            return;
+        }
+        HKEY key;
+        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        if (existed_)
+            RegSetValueExA(key, NameOrNull(), 0, type_, data_.data(),
+                           static_cast<DWORD>(data_.size()));
+        else
+            RegDeleteValueA(key, NameOrNull());
+        RegCloseKey(key);
+    }
+    void Set(DWORD type, const void* data, DWORD size) const
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        RegSetValueExA(key, NameOrNull(), 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+    void SetText(const std::string& text) const
+    {
+        Set(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    }
+    void Remove() const
+    {
+        HKEY key;
+        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        RegDeleteValueA(key, NameOrNull());
+        RegCloseKey(key);
+    }
+
+private:
+    const char* NameOrNull() const { return name_.empty() ? nullptr : name_.c_str(); }
+
+    HKEY root_;
+    std::string subKey_;
+    std::string name_;
+    std::string createdTop_;
+    bool existed_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> data_;
+};
+
+// An environment variable of this process, put back afterwards.
+class SavedVariable {
+public:
+    explicit SavedVariable(std::string name) : name_(std::move(name))
+    {
+        char buffer[32767];
+        DWORD n = GetEnvironmentVariableA(name_.c_str(), buffer, sizeof buffer);
+        existed_ = n > 0 && n < sizeof buffer;
+        if (existed_)
+            value_.assign(buffer, n);
+    }
+    ~SavedVariable() { SetEnvironmentVariableA(name_.c_str(), existed_ ? value_.c_str() : nullptr); }
+    void Set(const std::string& value) const { SetEnvironmentVariableA(name_.c_str(), value.c_str()); }
+    void Remove() const { SetEnvironmentVariableA(name_.c_str(), nullptr); }
+
+private:
+    std::string name_;
+    bool existed_ = false;
+    std::string value_;
+};
+
+class FInpPathTest : public FormTest {
+protected:
+    void TearDown() override
+    {
+        TargetFolder.clear();
+        FormTest::TearDown();
+    }
+    std::vector<SeenBox> boxes_;
+};
+
+// --- Proposed folder ---
+
+class DefaultFolderTest : public FInpPathTest {
+protected:
+    // The proposal of a new dialog; the boxes shown while it is made land in boxes_.
+    std::string Proposal()
+    {
+        BoxWatcher watcher;
+        TfrmInputPath dialog(nullptr);
+        boxes_ = watcher.Boxes();
+        enabled_ = dialog.BitBtn2->Enabled();
+        return dialog.Edit1->Text();
+    }
+    SavedRegValue recorded_{HKEY_CLASSES_ROOT, kInstallKey, "", kInstallParentKey};
+    SavedVariable variable_{"ProgramFiles"};
+    SavedRegValue programFiles_{HKEY_LOCAL_MACHINE, kCurrentVersionKey, kProgramFilesValue};
+    bool enabled_ = false;
+};
+
+TEST_F(DefaultFolderTest, RecordedFolderIsProposedExactlyAsStored)
+{
+    variable_.Set("C:\\Program Files");
+    recorded_.SetText("D:\\Apps\\Z2");
+    EXPECT_EQ("D:\\Apps\\Z2", Proposal());
+    recorded_.SetText("D:\\Apps\\Z2\\");
+    EXPECT_EQ("D:\\Apps\\Z2\\", Proposal());
+    recorded_.SetText("");
+    EXPECT_EQ("", Proposal()) << "an empty entry is still the recorded folder";
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(DefaultFolderTest, RecordedFolderTooLongForTheBufferFallsBack)
+{
+    variable_.Set("C:\\Program Files");
+    recorded_.SetText("D:\\" + std::string(252, 'a'));  // 255 bytes: fits
+    EXPECT_EQ(255u, Proposal().size());
+    recorded_.SetText("D:\\" + std::string(253, 'a'));  // 256 bytes: does not
+    EXPECT_EQ("C:\\Program Files\\ZANDERA2", Proposal());
+}
+
+TEST_F(DefaultFolderTest, ProgramFilesComesFromTheEnvironmentThenTheRegistry)
+{
+    variable_.Set("C:\\Program Files");
+    programFiles_.SetText("E:\\Programs");
+    EXPECT_EQ("C:\\Program Files\\ZANDERA2", Proposal());
+    variable_.Remove();
+    EXPECT_EQ("E:\\Programs\\ZANDERA2", Proposal());
+    // An expansion longer than the buffer counts as no variable.
+    variable_.Set("C:\\" + std::string(300, 'p'));
+    EXPECT_EQ("E:\\Programs\\ZANDERA2", Proposal());
+}
+
+TEST_F(DefaultFolderTest, WithoutAnySourceTheSubFolderStandsAlone)
+{
+    variable_.Remove();
+    programFiles_.Remove();
+    EXPECT_EQ("\\ZANDERA2", Proposal());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(DefaultFolderTest, NonTextProgramFilesDirIsReportedAndNothingIsProposed)
+{
+    variable_.Remove();
+    DWORD number = 42;
+    programFiles_.Set(REG_DWORD, &number, sizeof number);
+    EXPECT_EQ("Edit1", Proposal());
+    EXPECT_FALSE(enabled_);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_NE(std::string::npos, boxes_[0].text.find("ProgramFilesDir")) << boxes_[0].text;
+    EXPECT_EQ(BoxWatcher::StopIcon(), boxes_[0].icon);
+}
+
+// --- Installed version ---
+
+TEST(InstalledVersionTest, MinorAndReleaseCombineAndTheBuildIsIgnored)
+{
+    struct Row {
+        const char* fake;
+        int major, minor;
+    } rows[] = {{"gate_2_0_1_999", 2, 1}, {"gate_2_0_10_0", 2, 10}, {"gate_2_1_0_0", 2, 10},
+                {"gate_2_0_2_0", 2, 2},   {"gate_none", 0, 0}};
+    for (const Row& row : rows) {
+        int major = -1, minor = -1;
+        GetInstalledVersion(FakeFolder(row.fake) + "\\Zandera2.exe", major, minor);
+        EXPECT_EQ(row.major, major) << row.fake;
+        EXPECT_EQ(row.minor, minor) << row.fake;
+    }
+    int major = -1, minor = -1;
+    GetInstalledVersion(FakeFolder("gate_none") + "\\missing.exe", major, minor);
+    EXPECT_EQ(0, major);
+    EXPECT_EQ(0, minor);
+}
+
+// --- Folder text and start button ---
+
+class FolderTextTest : public FInpPathTest {
+protected:
+    void Type(const std::string& text) { dialog_->SetFolder(text); }
+    bool StartEnabled() const { return dialog_->BitBtn2->Enabled(); }
+    void PutExe(const std::string& folder) const
+    {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((FakeFolder("gate_2_0_1_0") + "\\Zandera2.exe").c_str(),
+                              (folder + "\\Zandera2.exe").c_str(), FALSE));
+    }
+    // Asks the dialog to close as "開始" does; true when it may close.
+    bool PressStart()
+    {
+        BoxWatcher watcher;
+        dialog_->SetModalResult(mrOk);
+        bool closes = dialog_->CloseQuery();
+        boxes_ = watcher.Boxes();
+        return closes;
+    }
+    void SetUp() override
+    {
+        FInpPathTest::SetUp();
+        dialog_ = std::make_unique<TfrmInputPath>(nullptr);
+    }
+    void TearDown() override
+    {
+        dialog_.reset();
+        FInpPathTest::TearDown();
+    }
+    TempFolder folder_;
+    std::unique_ptr<TfrmInputPath> dialog_;
+};
+
+TEST_F(FolderTextTest, WithAndWithoutBackslashTheSameExecutableIsFound)
+{
+    PutExe(folder_.Path());
+    Type(folder_.Path());
+    EXPECT_EQ(folder_.File("Zandera2.exe"), dialog_->ExePath());
+    EXPECT_EQ(folder_.Path(), TargetFolder);
+    EXPECT_TRUE(StartEnabled());
+    Type(folder_.Path() + "\\");
+    EXPECT_EQ(folder_.File("Zandera2.exe"), dialog_->ExePath());
+    EXPECT_EQ(folder_.Path() + "\\", TargetFolder) << "kept as typed";
+    EXPECT_TRUE(StartEnabled());
+    Type("");
+    EXPECT_EQ("Zandera2.exe", dialog_->ExePath());
+    EXPECT_EQ("", TargetFolder);
+}
+
+TEST_F(FolderTextTest, FolderEndingInDoubleByteBackslashGetsItsSeparator)
+{
+    const std::string folder = folder_.File("表");  // 0x95 0x5C
+    PutExe(folder);
+    Type(folder);
+    EXPECT_EQ(folder + "\\Zandera2.exe", dialog_->ExePath());
+    EXPECT_TRUE(StartEnabled());
+}
+
+TEST_F(FolderTextTest, FolderNamedLikeTheExecutableDoesNotCountAndClearsTheGlyph)
+{
+    CreateDirectoryA(folder_.File("Zandera2.exe").c_str(), nullptr);
+    PutExe(folder_.File("other"));
+    Type(folder_.File("other"));
+    ASSERT_TRUE(StartEnabled());
+    dialog_->BitBtn2->Glyph().SetSize(16, 16);
+    Type(folder_.Path());
+    EXPECT_FALSE(StartEnabled());
+    EXPECT_TRUE(dialog_->BitBtn2->Glyph().Empty());
+}
+
+TEST_F(FolderTextTest, ExecutableGoneBeforeStartKeepsTheDialogOpenSilently)
+{
+    PutExe(folder_.Path());
+    Type(folder_.Path());
+    ASSERT_TRUE(StartEnabled());
+    ASSERT_TRUE(DeleteFileA(folder_.File("Zandera2.exe").c_str()));
+    EXPECT_FALSE(PressStart());
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_FALSE(StartEnabled());
+}
+
+TEST_F(FolderTextTest, VersionGateDecidesWhetherTheDialogCloses)
+{
+    struct Row {
+        const char* fake;
+        const char* warning;  // nullptr: closes with OK
+    } rows[] = {{"gate_2_0_0_5", nullptr},        {"gate_2_0_1_999", nullptr},
+                {"gate_2_0_2_0", kAlreadyCurrent}, {"gate_2_1_0_0", kAlreadyCurrent},
+                {"gate_2_0_10_0", kAlreadyCurrent}, {"gate_1_5_0_0", kCannotUpdate},
+                {"gate_3_0_0_0", kCannotUpdate},   {"gate_none", kCannotUpdate}};
+    for (const Row& row : rows) {
+        Type(FakeFolder(row.fake));
+        ASSERT_TRUE(StartEnabled()) << row.fake;
+        EXPECT_EQ(row.warning == nullptr, PressStart()) << row.fake;
+        if (row.warning) {
+            ASSERT_EQ(1u, boxes_.size()) << row.fake;
+            EXPECT_EQ(row.warning, boxes_[0].text) << row.fake;
+            EXPECT_EQ(BoxWatcher::ExclamationIcon(), boxes_[0].icon);
+        } else {
+            EXPECT_TRUE(boxes_.empty()) << row.fake;
+        }
+    }
+}
+
+TEST_F(FolderTextTest, ModalRunClosesWithOkOnlyThroughTheGateAndCancelsAtOnce)
+{
+    Type(FakeFolder("gate_2_0_1_0"));
+    {
+        ModalWatchdog watchdog;
+        BoxWatcher watcher;
+        PostMessageA(dialog_->BitBtn2->Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(mrOk, dialog_->ShowModal());
+        EXPECT_TRUE(watcher.Boxes().empty());
+        EXPECT_FALSE(watchdog.Fired());
+    }
+    Type(FakeFolder("gate_3_0_0_0"));
+    for (bool closeBox : {false, true}) {
+        ModalWatchdog watchdog;
+        BoxWatcher watcher;
+        if (closeBox)
+            PostMessageA(dialog_->Handle(), WM_CLOSE, 0, 0);
+        else
+            PostMessageA(dialog_->BitBtn3->Handle(), BM_CLICK, 0, 0);
+        EXPECT_NE(mrOk, dialog_->ShowModal());
+        EXPECT_TRUE(watcher.Boxes().empty()) << "no version read on cancel";
+        EXPECT_FALSE(watchdog.Fired());
+    }
+}
+
+} // namespace
