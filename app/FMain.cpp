@@ -103,12 +103,16 @@ void TfrmMain::ShowLogo()
         CopyBitmapForPalette(picture.Bitmap(), rendered, GetPalette());
         picture.SetGraphic(&rendered);
     }
-    // Auto-size takes the picture's size once it is switched on again.
+    // Auto-size takes the picture's size once it is switched on again. The client alignment
+    // waits until the window has that size, or it would stretch the image back to the old one.
+    const TAlign align = Image1->Align();
+    Image1->SetAlign(TAlign::None);
     Image1->SetBounds(0, 0, 1, 1);
     Image1->SetAutoSize(false);
     Image1->SetAutoSize(true);
     SetClientWidth(Image1->Width());
     SetClientHeight(Image1->Height());
+    Image1->SetAlign(align);
 }
 
 void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette)

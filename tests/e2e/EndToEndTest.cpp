@@ -1,6 +1,7 @@
 // The updater as a user meets it: the real program, started as a process of its own, driven
 // through its windows by their captions, with the results checked on disk.
 #include "e2e/Driver.h"
+#include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
 
 #include "PayloadFiles.h"
@@ -24,6 +25,7 @@ const char kFailed[] = "アップデート処理に失敗しました";
 const char kAlreadyCurrent[] = "お使いのザンデラ2は、アップデートの必要がありません";
 const char kCannotUpdate[] = "このザンデラ2を、アップデートすることはできません";
 const std::string kOld = "release 2.01";
+const WORD RT_BITMAP_ORDINAL = 2;
 
 std::string FileBytes(const std::string& path)
 {
@@ -279,4 +281,70 @@ TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
     DeleteObject(logo);
     Click(FindControl(main, kExit));
     EXPECT_EQ(0u, app.WaitForExit());
+}
+
+namespace {
+
+// A 24-bit DIB of one colour, as a bitmap resource holds it (no file header).
+std::string SolidDib(int width, int height, BYTE red, BYTE green, BYTE blue)
+{
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const int stride = (width * 3 + 3) & ~3;
+    std::string bits(static_cast<size_t>(stride) * height, '\0');
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            bits[y * stride + x * 3] = static_cast<char>(blue);
+            bits[y * stride + x * 3 + 1] = static_cast<char>(green);
+            bits[y * stride + x * 3 + 2] = static_cast<char>(red);
+        }
+    return std::string(reinterpret_cast<const char*>(&info), sizeof info) + bits;
+}
+
+} // namespace
+
+TEST(EndToEndLogo, ResourceFileBesideTheProgramReplacesTheLogo)
+{
+    TempFolder programs;
+    std::string updater = programs.File("Za2Update.exe");
+    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+    programs.Write("Za2Image.res", resfile::Start()
+                                       + resfile::Entry(resfile::Id(RT_BITMAP_ORDINAL),
+                                                        resfile::Id("LOGO"),
+                                                        SolidDib(200, 124, 255, 0, 0)));
+    AppUnderTest app(updater);
+    HWND main = app.WaitForWindowWith(kTitle, kUpdate);
+    ASSERT_TRUE(main);
+    Sleep(500);
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(200, client.right);  // the window takes the logo's size
+    EXPECT_EQ(124, client.bottom);
+    POINT corner{5, 5};
+    ClientToScreen(main, &corner);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(screen, corner.x, corner.y));
+    ReleaseDC(nullptr, screen);
+    Click(FindControl(main, kExit));
+    EXPECT_EQ(0u, app.WaitForExit());
+}
+
+TEST(EndToEndLogo, DamagedResourceFileIsReportedAndTheProgramEnds)
+{
+    TempFolder programs;
+    std::string updater = programs.File("Za2Update.exe");
+    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+    // An entry whose sizes are both 0 never advances: a damaged file.
+    programs.Write("Za2Image.res", resfile::Start() + std::string(32, '\0'));
+    AppUnderTest app(updater);
+    MessageBoxSeen box = app.WaitForMessageBox();
+    ASSERT_TRUE(box.window) << "the failure must be reported";
+    EXPECT_EQ("ｽﾄﾘｰﾑからの読み込みｴﾗｰ.", box.text);
+    EXPECT_EQ(kTitle, box.caption);
+    app.Dismiss(box);
+    EXPECT_NE(STILL_ACTIVE, app.WaitForExit()) << "the program ends cleanly";
 }
