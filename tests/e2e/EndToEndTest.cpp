@@ -72,6 +72,31 @@ public:
     InstallEntry& operator=(const InstallEntry&) = delete;
 };
 
+// A copy of the updater under a name of its own, which Wine reports the Windows 95/98 family to
+// (Wine keys the Windows version by file name).
+class Windows98Updater {
+public:
+    explicit Windows98Updater(const std::string& name)
+        : path_(folder_.File(name)), key_("Software\\Wine\\AppDefaults\\" + name)
+    {
+        CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), path_.c_str(), FALSE);
+        HKEY appKey = nullptr;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, key_.c_str(), &appKey) == ERROR_SUCCESS) {
+            RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+            RegCloseKey(appKey);
+        }
+    }
+    ~Windows98Updater() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
+    Windows98Updater(const Windows98Updater&) = delete;
+    Windows98Updater& operator=(const Windows98Updater&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    TempFolder folder_;
+    std::string path_;
+    std::string key_;
+};
+
 class EndToEnd : public testing::Test {
 protected:
     // An installation of release 2.01 whose executable is the given fake.
@@ -174,19 +199,10 @@ TEST_F(EndToEnd, UpdatesAnInstalledRelease201AndEnds)
     ExpectSuccessfulUpdate(WindowsPath(ZA2_UPDATER_EXE));
 }
 
-// Wine reports the Windows 95/98 family to a program by its file name.
 TEST_F(EndToEnd, UpdatesOnTheWindows98Family)
 {
-    TempFolder programs;
-    std::string updater = programs.File("Za2Update98.exe");
-    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
-    const char key[] = "Software\\Wine\\AppDefaults\\Za2Update98.exe";
-    HKEY appKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, key, &appKey));
-    RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
-    RegCloseKey(appKey);
-    ExpectSuccessfulUpdate(updater);
-    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    Windows98Updater updater("Za2Update98.exe");
+    ExpectSuccessfulUpdate(updater.Path());
 }
 
 TEST_F(EndToEnd, TypedFolderIsUsedAndCancelReturnsToTheIdleWindow)
@@ -250,9 +266,11 @@ TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
     EXPECT_EQ(kOld, folder_.Read("README.TXT"));
 }
 
-TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
+namespace {
+
+void ExpectLogoFillsTheMainWindow(const std::string& updater)
 {
-    AppUnderTest app(WindowsPath(ZA2_UPDATER_EXE));
+    AppUnderTest app(updater);
     HWND main = app.WaitForWindowWith(kTitle, kUpdate);
     ASSERT_TRUE(main);
     Sleep(500);  // let it paint
@@ -281,6 +299,19 @@ TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
     DeleteObject(logo);
     Click(FindControl(main, kExit));
     EXPECT_EQ(0u, app.WaitForExit());
+}
+
+} // namespace
+
+TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
+{
+    ExpectLogoFillsTheMainWindow(WindowsPath(ZA2_UPDATER_EXE));
+}
+
+TEST_F(EndToEnd, MainWindowShowsTheLogoOnTheWindows98Family)
+{
+    Windows98Updater updater("Za2Logo98.exe");
+    ExpectLogoFillsTheMainWindow(updater.Path());
 }
 
 namespace {
