@@ -116,6 +116,29 @@ TEST_F(FSelDirTest, EntriesAreFolderNamesAndOpeningOneEntersIt)
     EXPECT_EQ(folder_.Path().substr(0, 3), picker_->GetFolder());
 }
 
+TEST_F(FSelDirTest, EnterInTheFolderListOpensTheHighlightedEntryAndTheDialogStaysOpen)
+{
+    CreateDirectoryA(folder_.File("Sub").c_str(), nullptr);
+    picker_->SetFolder(folder_.Path());
+    auto* list = picker_->DirectoryListBox;
+    int sub = -1;
+    for (int i = 0; i < list->Count(); ++i)
+        if (list->Entry(i) == "Sub")
+            sub = i;
+    ASSERT_NE(-1, sub);
+    ModalWatchdog watchdog;
+    BoxWatcher watcher;
+    HWND dialog = picker_->Handle();
+    PostMessageA(dialog, WM_SYSCHAR, 'F', 0);  // Alt+F: the label's access key focuses the list
+    PostMessageA(list->Handle(), LB_SETCURSEL, static_cast<WPARAM>(sub), 0);
+    PostMessageA(list->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(picker_->OKBtn->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(mrOk, picker_->ShowModal());
+    EXPECT_EQ(folder_.File("Sub"), picker_->GetFolder()) << "Enter must open, not confirm";
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_FALSE(watchdog.Fired());
+}
+
 TEST_F(FSelDirTest, ConfirmingWithoutNavigatingReturnsTheStartFolder)
 {
     picker_->SetFolder(folder_.Path() + "\\");
