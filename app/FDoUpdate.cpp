@@ -121,6 +121,13 @@ void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const 
     TMemoryStream decoded;
     decoded.SetSize(size);
     DecompressContainer(resource, decoded, size);
+    // An empty memory stream takes the decoded bytes as they are: copying a large file would
+    // cost as much time and memory again.
+    auto* memoryDest = dynamic_cast<TMemoryStream*>(&dest);
+    if (memoryDest && memoryDest->TakeOver(decoded)) {
+        memoryDest->SetPosition(size);  // as after a copy: positioned at the end
+        return;
+    }
     // Dest takes the whole file at once: growing it chunk by chunk would move it again and
     // again.
     const long at = dest.Position();

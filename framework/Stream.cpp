@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <typeinfo>
 #include <vector>
 
 // ---- TStream ----
@@ -246,6 +247,21 @@ void TMemoryStream::Clear()
     SetCapacity(0);
     size_ = 0;
     position_ = 0;
+}
+
+bool TMemoryStream::TakeOver(TMemoryStream& source)
+{
+    if (&source == this || size_ != 0 || typeid(*this) != typeid(TMemoryStream)
+        || typeid(source) != typeid(TMemoryStream))
+        return false;
+    Clear();
+    SetPointer(source.Memory(), source.size_);
+    capacity_ = source.capacity_;
+    position_ = 0;
+    source.SetPointer(nullptr, 0);
+    source.capacity_ = 0;
+    source.position_ = 0;
+    return true;
 }
 
 void TMemoryStream::LoadFromStream(TStream& source)

@@ -217,10 +217,16 @@ TEST_F(FDoUpdateTest, ReadPayloadCopiesPlainResourcesAndNamesMissingOnes)
     std::string bytes(static_cast<const char*>(plain.Memory()), plain.Size());
     EXPECT_EQ("stored as it is, no container\n", bytes);
 
+    const std::string readme = ReadFileBytes(kSamples[3]);
+    TMemoryStream whole;
+    dialog.ReadPayload(whole, "README_TXT", RT_RCDATA);
+    EXPECT_EQ(readme, std::string(static_cast<const char*>(whole.Memory()), whole.Size()));
+    EXPECT_EQ(whole.Size(), whole.Position()) << "positioned after the bytes, as after a copy";
+
     TMemoryStream decoded;
     decoded.WriteBuffer("x", 1); // appended after what is there
     dialog.ReadPayload(decoded, "README_TXT", RT_RCDATA);
-    EXPECT_EQ(1 + static_cast<long>(ReadFileBytes(kSamples[3]).size()), decoded.Size());
+    EXPECT_EQ("x" + readme, std::string(static_cast<const char*>(decoded.Memory()), decoded.Size()));
 
     try {
         dialog.ReadPayload(decoded, "NO_SUCH_TXT", RT_RCDATA);

@@ -160,3 +160,17 @@ TEST(GMEMStream, UnlockableHandleGivesAnEmptyStreamThatRefusesToGrow)
     EXPECT_EQ(0, stream.Read(&c, 1));
     ExpectRefused([&] { stream.Write("a", 1); });
 }
+
+TEST(GMEMStream, ForeignBlocksAreNeverHandedToOrTakenByAPlainMemoryStream)
+{
+    ForeignBlock block;
+    TGMEMStream stream(block.get());
+    TMemoryStream plain;
+    EXPECT_FALSE(plain.TakeOver(stream)) << "the foreign block must stay with its stream";
+    EXPECT_EQ(0, plain.Size());
+    EXPECT_TRUE(stream.Attached());
+    plain.WriteBuffer("xy", 2);
+    plain.SetSize(0);
+    TGMEMStream own;
+    EXPECT_FALSE(own.TakeOver(plain));
+}
