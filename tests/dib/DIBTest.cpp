@@ -6,8 +6,9 @@
 #include "framework/Bitmap.h"
 #include "framework/GdiHandle.h"
 #include "framework/Stream.h"
-#include "graphics/BmpBuilder.h"
 #include "graphics/DrawTarget.h"
+#include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -197,25 +198,13 @@ namespace {
 // A 24-bit framework bitmap loaded from a BMP file, stored top-down when asked.
 void LoadRowBitmap(TBitmap& bitmap, bool topDown)
 {
-    TBmpSpec layout;
-    layout.width = kWidth;
-    layout.height = topDown ? -kRows : kRows;
-    layout.depth = 24;
-    const int rowBytes = BmpRowBytes(kWidth, 24);
-    layout.pixels.assign(rowBytes * kRows, 0);
-    for (int y = 0; y < kRows; ++y) {
-        const int stored = topDown ? y : kRows - 1 - y;
-        for (int x = 0; x < kWidth; ++x) {
-            BYTE* p = &layout.pixels[stored * rowBytes + 3 * x];
-            p[0] = GetBValue(RowColor(y, x));
-            p[1] = GetGValue(RowColor(y, x));
-            p[2] = GetRValue(RowColor(y, x));
-        }
-    }
+    TestBmp bmp(kWidth, topDown ? -kRows : kRows, 24);
+    bmp.info.biSizeImage = 0;   // 0, as many writers leave it
+    for (int y = 0; y < kRows; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            bmp.SetColor(x, y, RowColor(y, x));
     TMemoryStream stream;
-    const std::string bytes = BuildBmp(layout);
-    stream.WriteBuffer(bytes.data(), static_cast<long>(bytes.size()));
-    stream.SetPosition(0);
+    FillStream(stream, bmp.File());
     bitmap.LoadFromStream(stream);
 }
 

@@ -7,6 +7,7 @@
 #include "framework/GdiHandle.h"
 #include "framework/Stream.h"
 #include "graphics/DrawTarget.h"
+#include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -175,8 +176,7 @@ struct RiffFile {
         bytes.append(reinterpret_cast<const char*>(&count), 2);
         bytes.append(reinterpret_cast<const char*>(entries.data()), 4 * entries.size());
         bytes.resize(bytes.size() - cut);
-        stream.WriteBuffer(bytes.data(), static_cast<long>(bytes.size()));
-        stream.SetPosition(0);
+        FillStream(stream, bytes);
     }
 };
 

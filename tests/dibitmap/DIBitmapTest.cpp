@@ -10,6 +10,7 @@
 #include "framework/ResText.h"
 #include "framework/Stream.h"
 #include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The updater as a user meets it: the real program, started as a process of its own, driven
 // through its windows by their captions, with the results checked on disk.
 #include "e2e/Driver.h"
+#include "support/BmpBuilder.h"
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
 
@@ -401,23 +402,14 @@ TEST_F(EndToEnd, MainWindowShowsTheLogoOnTheWindows98Family)
 namespace {
 
 // A 24-bit DIB of one colour, as a bitmap resource holds it (no file header).
-std::string SolidDib(int width, int height, BYTE red, BYTE green, BYTE blue)
+std::string SolidDib(int width, int height, COLORREF color)
 {
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const int stride = (width * 3 + 3) & ~3;
-    std::string bits(static_cast<size_t>(stride) * height, '\0');
+    TestBmp bmp(width, height, 24);
+    bmp.info.biSizeImage = 0;   // 0, as many writers leave it
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            bits[y * stride + x * 3] = static_cast<char>(blue);
-            bits[y * stride + x * 3 + 1] = static_cast<char>(green);
-            bits[y * stride + x * 3 + 2] = static_cast<char>(red);
-        }
-    return std::string(reinterpret_cast<const char*>(&info), sizeof info) + bits;
+        for (int x = 0; x < width; ++x)
+            bmp.SetColor(x, y, color);
+    return bmp.Packed();
 }
 
 } // namespace
@@ -430,7 +422,7 @@ TEST(EndToEndLogo, ResourceFileBesideTheProgramReplacesTheLogo)
     programs.Write("Za2Image.res", resfile::Start()
                                        + resfile::Entry(resfile::Id(RT_BITMAP_ORDINAL),
                                                         resfile::Id("LOGO"),
-                                                        SolidDib(200, 124, 255, 0, 0)));
+                                                        SolidDib(200, 124, RGB(255, 0, 0))));
     AppUnderTest app(updater);
     HWND main = app.WaitForWindowWith(kTitle, kUpdate);
     ASSERT_TRUE(main);

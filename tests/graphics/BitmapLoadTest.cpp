@@ -1,5 +1,6 @@
 // Reading and writing BMP streams: header variants, short and oversized fields, round trips.
-#include "graphics/BmpBuilder.h"
+#include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
@@ -17,13 +18,13 @@ const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0,
                kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 
 // 2 x 2, 8 bits: bottom row red, green; top row blue, white.
-TBmpSpec EightBitSpec()
+TestBmp EightBitBmp()
 {
-    TBmpSpec spec;
-    spec.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
-    spec.colors.resize(256, kQuadBlack);
-    spec.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
-    return spec;
+    TestBmp bmp = TestBmp::HeaderOnly(2, 2, 8);
+    bmp.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
+    bmp.colors.resize(256, kQuadBlack);
+    bmp.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
+    return bmp;
 }
 
 void Load(TBitmap& bitmap, const std::string& bytes)
@@ -60,7 +61,7 @@ void ExpectInvalidImage(const std::string& bytes)
 TEST(BitmapLoad, EmptyStreamEmptiesTheBitmap)
 {
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(EightBitSpec()));
+    Load(bitmap, EightBitBmp().File());
     ASSERT_FALSE(bitmap.Empty());
     Load(bitmap, "");
     EXPECT_TRUE(bitmap.Empty());
@@ -70,32 +71,29 @@ TEST(BitmapLoad, EmptyStreamEmptiesTheBitmap)
 
 TEST(BitmapLoad, RejectsDataWithoutSignatureOrWithNonsenseHeaders)
 {
-    std::string good = BuildBmp(EightBitSpec());
+    std::string good = EightBitBmp().File();
     std::string noSignature = good;
     noSignature[0] = 'X';
     ExpectInvalidImage(noSignature);
     ExpectInvalidImage(good.substr(0, 10));   // shorter than a file header
     ExpectInvalidImage(good.substr(0, 20));   // info header cut off
 
-    TBmpSpec depth = EightBitSpec();
-    depth.depth = 7;
-    ExpectInvalidImage(BuildBmp(depth));
+    TestBmp depth = EightBitBmp();
+    depth.info.biBitCount = 7;
+    ExpectInvalidImage(depth.File());
 
-    TBmpSpec table = EightBitSpec();
-    table.clrUsed = 100000;   // a colour table far longer than the data
-    ExpectInvalidImage(BuildBmp(table));
+    TestBmp table = EightBitBmp();
+    table.info.biClrUsed = 100000;   // a colour table far longer than the data
+    ExpectInvalidImage(table.File());
 
-    TBmpSpec huge;
-    huge.width = 100000;
-    huge.height = 100000;
-    huge.depth = 24;
-    ExpectInvalidImage(BuildBmp(huge));
+    TestBmp huge = TestBmp::HeaderOnly(100000, 100000, 24);
+    ExpectInvalidImage(huge.File());
 }
 
 TEST(BitmapLoad, EightBitsWithFullTable)
 {
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(EightBitSpec()));
+    Load(bitmap, EightBitBmp().File());
     EXPECT_EQ(TPixelFormat::Bit8, bitmap.PixelFormat());
     EXPECT_EQ(TBitmapHandleType::DIB, bitmap.HandleType());
     EXPECT_EQ(256, PaletteEntryCount(bitmap.Palette()));
@@ -104,43 +102,43 @@ TEST(BitmapLoad, EightBitsWithFullTable)
 
 TEST(BitmapLoad, ShortAndLongColourTablesKeepPixelsAligned)
 {
-    TBmpSpec shortTable = EightBitSpec();
+    TestBmp shortTable = EightBitBmp();
     shortTable.colors.resize(4);
-    shortTable.clrUsed = 4;
+    shortTable.info.biClrUsed = 4;
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(shortTable));
+    Load(bitmap, shortTable.File());
     EXPECT_EQ(4, PaletteEntryCount(bitmap.Palette()));
     ExpectQuadrants(bitmap);
 
     // More entries than 8 bits can use: the extra ones are skipped, the pixels follow them.
-    TBmpSpec longTable = EightBitSpec();
+    TestBmp longTable = EightBitBmp();
     longTable.colors.resize(300, kQuadBlack);
-    longTable.clrUsed = 300;
-    Load(bitmap, BuildBmp(longTable));
+    longTable.info.biClrUsed = 300;
+    Load(bitmap, longTable.File());
     ExpectQuadrants(bitmap);
 }
 
 TEST(BitmapLoad, ImageSizeFieldIsHonouredButNeverReadsPastTheData)
 {
-    TBmpSpec zero = EightBitSpec();   // biSizeImage 0: the computed size
+    TestBmp zero = EightBitBmp();   // biSizeImage 0: the computed size
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(zero));
+    Load(bitmap, zero.File());
     ExpectQuadrants(bitmap);
 
-    TBmpSpec oversized = EightBitSpec();
-    oversized.sizeImage = 0x7FFFFFF0;
-    Load(bitmap, BuildBmp(oversized));
+    TestBmp oversized = EightBitBmp();
+    oversized.info.biSizeImage = 0x7FFFFFF0;
+    Load(bitmap, oversized.File());
     ExpectQuadrants(bitmap);
 
     // biSizeImage of one row: only the bottom row is read, the top row stays black.
-    TBmpSpec oneRow = EightBitSpec();
-    oneRow.sizeImage = 4;
-    Load(bitmap, BuildBmp(oneRow));
+    TestBmp oneRow = EightBitBmp();
+    oneRow.info.biSizeImage = 4;
+    Load(bitmap, oneRow.File());
     EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 1));
     EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 0));   // index 0 of the table
 
     // Pixel data cut short by the end of the stream.
-    std::string cut = BuildBmp(EightBitSpec());
+    std::string cut = EightBitBmp().File();
     cut.resize(cut.size() - 4);
     Load(bitmap, cut);
     EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 1));
@@ -149,56 +147,47 @@ TEST(BitmapLoad, ImageSizeFieldIsHonouredButNeverReadsPastTheData)
 
 TEST(BitmapLoad, CoreHeaderWithThreeByteEntries)
 {
-    TBmpSpec spec;
-    spec.coreHeader = true;
-    spec.depth = 4;
-    spec.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
-    spec.colors.resize(16, kQuadBlack);
-    spec.pixels = {0x01, 0, 0, 0, 0x23, 0, 0, 0};
+    TestBmp bmp = TestBmp::HeaderOnly(2, 2, 4);
+    bmp.coreHeader = true;
+    bmp.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
+    bmp.colors.resize(16, kQuadBlack);
+    bmp.pixels = {0x01, 0, 0, 0, 0x23, 0, 0, 0};
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(spec));
+    Load(bitmap, bmp.File());
     EXPECT_EQ(TPixelFormat::Bit4, bitmap.PixelFormat());
     ExpectQuadrants(bitmap);
 }
 
 TEST(BitmapLoad, TopDownAndBitfieldImages)
 {
-    TBmpSpec topDown;
-    topDown.depth = 24;
-    topDown.height = -2;
+    TestBmp topDown = TestBmp::HeaderOnly(2, -2, 24);
     // First stored row is the top: blue, white; then red, green.
     topDown.pixels = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(topDown));
+    Load(bitmap, topDown.File());
     EXPECT_EQ(TPixelFormat::Bit24, bitmap.PixelFormat());
     ExpectQuadrants(bitmap);
     auto* top = static_cast<BYTE*>(bitmap.ScanLine(0));
     EXPECT_EQ(255, top[0]);   // blue of the top-left pixel
 
-    TBmpSpec fields;
-    fields.width = 1;
-    fields.height = 1;
-    fields.depth = 16;
-    fields.compression = BI_BITFIELDS;
-    const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-    fields.colors.resize(3);
-    std::memcpy(fields.colors.data(), masks, sizeof(masks));
+    TestBmp fields = TestBmp::HeaderOnly(1, 1, 16);
+    fields.SetMasks(0xF800, 0x07E0, 0x001F);
     fields.pixels = {0x00, 0xF8, 0, 0};   // pure red in 5-6-5
-    Load(bitmap, BuildBmp(fields));
+    Load(bitmap, fields.File());
     EXPECT_EQ(TPixelFormat::Bit16, bitmap.PixelFormat());
     EXPECT_EQ(kRed, bitmap.Canvas().Pixel(0, 0));
 }
 
 TEST(BitmapLoad, RunLengthEncodedEightBits)
 {
-    TBmpSpec spec = EightBitSpec();
-    spec.width = 4;
-    spec.compression = BI_RLE8;
+    TestBmp bmp = EightBitBmp();
+    bmp.info.biWidth = 4;
+    bmp.info.biCompression = BI_RLE8;
     // Bottom row: four pixels of index 1; top row: two of 2, two of 3; end of bitmap.
-    spec.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
-    spec.sizeImage = static_cast<DWORD>(spec.pixels.size());
+    bmp.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
+    bmp.info.biSizeImage = static_cast<DWORD>(bmp.pixels.size());
     TBitmap bitmap;
-    Load(bitmap, BuildBmp(spec));
+    Load(bitmap, bmp.File());
     EXPECT_EQ(TPixelFormat::Bit8, bitmap.PixelFormat());
     TCanvas& canvas = bitmap.Canvas();
     EXPECT_EQ(kGreen, canvas.Pixel(3, 1));
@@ -209,7 +198,7 @@ TEST(BitmapLoad, RunLengthEncodedEightBits)
 TEST(BitmapSave, RoundTripOfDibAndDeviceBitmaps)
 {
     TBitmap loaded;
-    Load(loaded, BuildBmp(EightBitSpec()));
+    Load(loaded, EightBitBmp().File());
     TMemoryStream saved;
     loaded.SaveToStream(saved);
     auto* file = static_cast<const BITMAPFILEHEADER*>(saved.Memory());
@@ -248,7 +237,7 @@ TEST(BitmapSave, RoundTripOfDibAndDeviceBitmaps)
 TEST(BitmapSave, StoredDataConsumesExactlyItsLength)
 {
     TBitmap source;
-    Load(source, BuildBmp(EightBitSpec()));
+    Load(source, EightBitBmp().File());
     TMemoryStream stored;
     source.WriteData(stored);
     long length = *static_cast<const long*>(stored.Memory());

@@ -1,6 +1,7 @@
 // Bitmaps in use: shared images, palettes, formats, transparency, scan lines.
-#include "graphics/BmpBuilder.h"
 #include "graphics/DrawTarget.h"
+#include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
@@ -18,12 +19,12 @@ const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0,
 // 2 x 2, 8 bits: top row blue, white; bottom row red, green.
 void LoadQuadrants(TBitmap& bitmap)
 {
-    TBmpSpec spec;
-    spec.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
-    spec.clrUsed = 4;
-    spec.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
+    TestBmp bmp = TestBmp::HeaderOnly(2, 2, 8);
+    bmp.colors = {kQuadRed, kQuadGreen, kQuadBlue, kQuadWhite};
+    bmp.info.biClrUsed = 4;
+    bmp.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
     TMemoryStream stream;
-    FillStream(stream, BuildBmp(spec));
+    FillStream(stream, bmp.File());
     bitmap.LoadFromStream(stream);
 }
 
@@ -245,14 +246,12 @@ TEST(BitmapPalette, DeviceBitmapDrawsThroughItsPalette)
     // On a palette screen a device bitmap holds colours of the realised palette, as near to
     // the image's as the device can show; on other screens they arrive exactly.
     const COLORREF odd = RGB(10, 200, 30);
-    TBmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.colors = {RGBQUAD{30, 200, 10, 0}, kQuadWhite};
-    spec.clrUsed = 2;
-    spec.pixels = {0, 0, 0, 0};
+    TestBmp bmp = TestBmp::HeaderOnly(1, 1, 8);
+    bmp.colors = {RGBQUAD{30, 200, 10, 0}, kQuadWhite};
+    bmp.info.biClrUsed = 2;
+    bmp.pixels = {0, 0, 0, 0};
     TMemoryStream stream;
-    FillStream(stream, BuildBmp(spec));
+    FillStream(stream, bmp.File());
     TBitmap source;
     source.LoadFromStream(stream);
 

@@ -1,5 +1,6 @@
 // Icons and enhanced metafiles made in the test, loaded from streams and drawn.
 #include "graphics/DrawTarget.h"
+#include "support/StreamBytes.h"
 
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
@@ -48,13 +49,6 @@ void ExpectHalfIconDrawn(TGraphic& icon)
     EXPECT_EQ(kRed, target.Pixel(kIconSide - 2, 5));
 }
 
-void FillFrom(TMemoryStream& stream, const void* data, size_t size)
-{
-    stream.Clear();
-    stream.WriteBuffer(data, static_cast<long>(size));
-    stream.SetPosition(0);
-}
-
 // A 100 x 50 pixel metafile: blue on the left half, red on the right.
 HENHMETAFILE MakeMetafile()
 {
@@ -98,7 +92,7 @@ TEST(Icon, SavedFileAndSingleImageLoadBack)
     // The image alone, as an RT_ICON resource holds it: the bytes after directory and entry.
     constexpr size_t kDirectoryBytes = 6 + 16;
     TMemoryStream image;
-    FillFrom(image, static_cast<const BYTE*>(file.Memory()) + kDirectoryBytes,
+    FillStream(image, static_cast<const BYTE*>(file.Memory()) + kDirectoryBytes,
              static_cast<size_t>(file.Size()) - kDirectoryBytes);
     TIcon fromImage;
     fromImage.LoadFromStream(image);
@@ -114,13 +108,13 @@ TEST(Icon, DataThatIsNoIconIsRefused)
 {
     TIcon icon;
     TMemoryStream stream;
-    FillFrom(stream, "garbage bytes, no icon", 22);
+    FillStream(stream, "garbage bytes, no icon", 22);
     EXPECT_THROW(icon.LoadFromStream(stream), EInvalidGraphic);
 
     // A directory whose only image lies beyond the end of the file.
     const BYTE directory[] = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0,
                               0x00, 0x10, 0, 0, 22, 0, 0, 0};
-    FillFrom(stream, directory, sizeof(directory));
+    FillStream(stream, directory, sizeof(directory));
     EXPECT_THROW(icon.LoadFromStream(stream), EInvalidGraphic);
     EXPECT_TRUE(icon.Empty());
 }
@@ -164,9 +158,9 @@ TEST(Metafile, DataThatIsNoMetafileIsRefused)
     TMetafile metafile;
     TMemoryStream stream;
     std::vector<BYTE> junk(200, 0x11);
-    FillFrom(stream, junk.data(), junk.size());
+    FillStream(stream, junk.data(), junk.size());
     EXPECT_THROW(metafile.LoadFromStream(stream), EInvalidGraphic);
-    FillFrom(stream, junk.data(), 10);
+    FillStream(stream, junk.data(), 10);
     EXPECT_THROW(metafile.LoadFromStream(stream), EInvalidGraphic);
 
     // A true header that claims more bytes than there are.
@@ -174,7 +168,7 @@ TEST(Metafile, DataThatIsNoMetafileIsRefused)
     ENHMETAHEADER header{};
     GetEnhMetaFileHeader(made.Get(), sizeof(header), &header);
     header.nBytes = 1000000;
-    FillFrom(stream, &header, sizeof(header));
+    FillStream(stream, &header, sizeof(header));
     EXPECT_THROW(metafile.LoadFromStream(stream), EInvalidGraphic);
     EXPECT_TRUE(metafile.Empty());
 }

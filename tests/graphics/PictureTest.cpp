@@ -1,5 +1,6 @@
 // Pictures: ownership and copies of graphics, change reports, the format registry, stored data.
-#include "graphics/BmpBuilder.h"
+#include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
@@ -37,12 +38,9 @@ void WriteFile(const std::string& path, const std::string& bytes)
 
 std::string RedBmp()
 {
-    TBmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.depth = 24;
-    spec.pixels = {0, 0, 255, 0};
-    return BuildBmp(spec);
+    TestBmp bmp = TestBmp::HeaderOnly(1, 1, 24);
+    bmp.pixels = {0, 0, 255, 0};
+    return bmp.File();
 }
 
 }  // namespace

@@ -1,28 +1,23 @@
 // JPEG graphics: images encoded here with the JPEG library decode to their pixels; damaged data
 // fails with EInvalidGraphic and leaves the graphic as it was.
 #include "graphics/DrawTarget.h"
+#include "support/JpegEncoder.h"
+#include "support/StreamBytes.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Exception.h"
 #include "framework/JPEGImage.h"
 #include "framework/Stream.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <jpeglib.h>
-
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstdlib>
 #include <string>
 
 namespace {
 
 // JPEG is lossy; flat colour blocks come back this close at high quality without subsampling.
 constexpr int kTolerance = 12;
-constexpr int kQuality = 95;
-
-using PixelAt = std::function<COLORREF(int x, int y)>;
 
 // Four flat quadrants of 8 x 8 pixels, so no block mixes colours.
 const COLORREF kQuadrants[4] = {RGB(200, 30, 30), RGB(30, 180, 40), RGB(40, 50, 210),
@@ -32,57 +27,15 @@ COLORREF QuadrantColor(int x, int y)
     return kQuadrants[(y / 8) * 2 + x / 8];
 }
 
-std::string Encode(int width, int height, bool grey, const PixelAt& pixel)
-{
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, kQuality, TRUE);
-    info.comp_info[0].h_samp_factor = 1;
-    info.comp_info[0].v_samp_factor = 1;
-    jpeg_start_compress(&info, TRUE);
-    std::string row(static_cast<size_t>(width * info.input_components), '\0');
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = pixel(x, y);
-            if (grey) {
-                row[x] = static_cast<char>(GetRValue(c));
-            } else {
-                row[3 * x] = static_cast<char>(GetRValue(c));
-                row[3 * x + 1] = static_cast<char>(GetGValue(c));
-                row[3 * x + 2] = static_cast<char>(GetBValue(c));
-            }
-        }
-        JSAMPROW rows[1] = {reinterpret_cast<JSAMPLE*>(&row[0])};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
-
 std::string QuadrantsJpeg()
 {
-    return Encode(16, 16, false, QuadrantColor);
+    return EncodeJpeg(16, 16, JpegColours::Rgb, QuadrantColor);
 }
 
 void Load(TJPEGImage& image, const std::string& bytes)
 {
     TMemoryStream stream;
-    if (!bytes.empty())
-        stream.WriteBuffer(bytes.data(), static_cast<long>(bytes.size()));
-    stream.SetPosition(0);
+    FillStream(stream, bytes);
     image.LoadFromStream(stream);
 }
 
@@ -90,7 +43,7 @@ std::string Saved(TJPEGImage& image)
 {
     TMemoryStream stream;
     image.SaveToStream(stream);
-    return std::string(static_cast<const char*>(stream.Memory()), stream.Size());
+    return StreamBytes(stream);
 }
 
 ::testing::AssertionResult Near(COLORREF expected, COLORREF actual)
@@ -134,7 +87,8 @@ TEST(JPEGImage, DecodesToTheEncodedPixels)
 TEST(JPEGImage, GreyImagesDecodeToGrey)
 {
     TJPEGImage image;
-    Load(image, Encode(8, 4, true, [](int x, int) { return x < 4 ? RGB(40, 40, 40) : RGB(220, 220, 220); }));
+    Load(image, EncodeJpeg(8, 4, JpegColours::Grey,
+                           [](int x, int) { return x < 4 ? RGB(40, 40, 40) : RGB(220, 220, 220); }));
     TBitmap bitmap;
     bitmap.Assign(&image);
     EXPECT_TRUE(Near(RGB(40, 40, 40), BgrAt(bitmap, 1, 2)));

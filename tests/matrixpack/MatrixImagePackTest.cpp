@@ -1,6 +1,7 @@
 // The matrix image pack: cell geometry, cells as pictures and drawings, invalid numbers, change
 // reports, and cells of palette bitmaps on palette screens.
 #include "support/BmpBuilder.h"
+#include "support/StreamBytes.h"
 #include "graphics/DrawTarget.h"
 
 #include "bitmap/USafetyBitmap.h"

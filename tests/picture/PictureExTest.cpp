@@ -2,6 +2,8 @@
 // graphic class chosen by type, custom loaders, reloading on name changes, and assignment.
 #include "support/ResFileBuilder.h"
 #include "support/BmpBuilder.h"
+#include "support/JpegEncoder.h"
+#include "support/StreamBytes.h"
 
 #include "bitmap/USafetyBitmap.h"
 #include "framework/Bitmap.h"
@@ -11,8 +13,6 @@
 #include "imagepack/UPictureEX.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <jpeglib.h>
 
 #include <gtest/gtest.h>
 
@@ -34,32 +34,10 @@ std::string BesideExecutable(const std::string& name)
     return folder.substr(0, folder.find_last_of('\\') + 1) + name;
 }
 
-// A 3 x 2 grey JPEG made with the library's encoder.
+// A 3 x 2 mid-grey JPEG.
 std::string SmallJpeg()
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 3;
-    info.image_height = 2;
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    JSAMPLE row[3] = {128, 128, 128};
-    for (int y = 0; y < 2; ++y) {
-        JSAMPROW rows[1] = {row};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
+    return EncodeJpeg(3, 2, JpegColours::Grey, [](int, int) { return RGB(128, 128, 128); });
 }
 
 // A 2 x 1 DIB: red on the left, blue on the right.
@@ -69,13 +47,6 @@ std::string RedBlueDib()
     bmp.SetColor(0, 0, RGB(255, 0, 0));
     bmp.SetColor(1, 0, RGB(0, 0, 255));
     return bmp.Packed();
-}
-
-void Fill(TMemoryStream& stream, const std::string& bytes)
-{
-    stream.Clear();
-    stream.WriteBuffer(bytes.data(), static_cast<long>(bytes.size()));
-    stream.SetPosition(0);
 }
 
 COLORREF PixelOf(TPicture& picture, int x, int y)
@@ -156,17 +127,15 @@ TEST_F(PictureEx, BitmapResourcesGetTheirPixelOffsetFromTheHeader)
     full4.SetIndex(0, 0, 5);
     full4.SetIndex(1, 0, 6);
     TestBmp masks16(2, 1, 16);   // 5-6-5 masks after the header
-    masks16.info.biCompression = BI_BITFIELDS;
-    const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-    std::string masked = masks16.Packed();
-    masked.insert(sizeof(BITMAPINFOHEADER), reinterpret_cast<const char*>(masks), sizeof(masks));
-    masked.replace(sizeof(BITMAPINFOHEADER) + sizeof(masks), 4, "\x00\xF8\xE0\x07", 4);
-    BITMAPCOREHEADER core{sizeof(BITMAPCOREHEADER), 2, 1, 1, 8};
-    std::string core8(reinterpret_cast<const char*>(&core), sizeof(core));
-    std::string triples(256 * sizeof(RGBTRIPLE), '\0');
-    triples[3 * 7 + 2] = '\xFF';   // entry 7 red
-    triples[3 * 9 + 1] = '\xFF';   // entry 9 green
-    core8 += triples + std::string("\x07\x09\0\0", 4);
+    masks16.SetMasks(0xF800, 0x07E0, 0x001F);
+    masks16.pixels = {0x00, 0xF8, 0xE0, 0x07};   // red, green
+    TestBmp core8(2, 1, 8);   // a core header with 3-byte entries
+    core8.coreHeader = true;
+    core8.colors.assign(256, kQuadBlack);
+    core8.colors[7] = kQuadRed;
+    core8.colors[9] = kQuadGreen;
+    core8.SetIndex(0, 0, 7);
+    core8.SetIndex(1, 0, 9);
 
     const struct {
         std::string dib;
@@ -174,14 +143,14 @@ TEST_F(PictureEx, BitmapResourcesGetTheirPixelOffsetFromTheHeader)
     } cases[] = {
         {short8.Packed(), RGB(255, 0, 0), RGB(0, 255, 0)},
         {full4.Packed(), RGB(255, 0, 0), RGB(0, 255, 0)},
-        {masked, RGB(255, 0, 0), RGB(0, 255, 0)},
-        {core8, RGB(255, 0, 0), RGB(0, 255, 0)},
+        {masks16.Packed(), RGB(255, 0, 0), RGB(0, 255, 0)},
+        {core8.Packed(), RGB(255, 0, 0), RGB(0, 255, 0)},
         {RedBlueDib(), RGB(255, 0, 0), RGB(0, 0, 255)},
     };
     int index = 0;
     for (const auto& c : cases) {
         TMemoryStream resource;
-        Fill(resource, c.dib);
+        FillStream(resource, c.dib);
         TPicture picture;
         LoadBitmapResource(picture, resource);
         ASSERT_EQ(2, picture.Width()) << index;
@@ -343,7 +312,7 @@ TEST_F(PictureEx, DrawingAJpegReportsNoChange)
 {
     TSafetyJPEGImage image;
     TMemoryStream stream;
-    Fill(stream, SmallJpeg());
+    FillStream(stream, SmallJpeg());
     image.LoadFromStream(stream);
     int changes = 0;
     image.OnChange = [&](TObject*) { ++changes; };

@@ -1,7 +1,5 @@
 #include "support/BmpBuilder.h"
 
-#include "framework/Stream.h"
-
 #include <zlib.h>
 
 #include <cstring>
@@ -15,6 +13,8 @@ constexpr BYTE kEscape = 0;
 constexpr BYTE kEndOfLine = 0;
 constexpr BYTE kEndOfBitmap = 1;
 constexpr int kMaxRun = 255;
+constexpr int kMaskCount = 3;
+constexpr WORD kBmpSignature = 0x4D42;   // "BM"
 
 template <class T>
 void Append(std::string& out, const T& value)
@@ -26,12 +26,7 @@ void Append(std::string& out, const T& value)
 
 TestBmp::TestBmp(int width, int height, int bits)
 {
-    info.biSize = sizeof(BITMAPINFOHEADER);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = static_cast<WORD>(bits);
-    info.biCompression = BI_RGB;
+    SetHeader(width, height, bits);
     if (bits <= 8) {
         int count = 1 << bits;
         for (int i = 0; i < count; ++i) {
@@ -41,6 +36,23 @@ TestBmp::TestBmp(int width, int height, int bits)
     }
     pixels.assign(static_cast<size_t>(RowBytes()) * Height(), 0);
     info.biSizeImage = static_cast<DWORD>(pixels.size());
+}
+
+TestBmp TestBmp::HeaderOnly(int width, int height, int bits)
+{
+    TestBmp bmp;
+    bmp.SetHeader(width, height, bits);
+    return bmp;
+}
+
+void TestBmp::SetHeader(int width, int height, int bits)
+{
+    info.biSize = sizeof(BITMAPINFOHEADER);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = static_cast<WORD>(bits);
+    info.biCompression = BI_RGB;
 }
 
 int TestBmp::RowBytes() const
@@ -73,30 +85,28 @@ void TestBmp::SetColor(int x, int y, COLORREF color)
     p[2] = GetRValue(color);
 }
 
+void TestBmp::SetMasks(DWORD red, DWORD green, DWORD blue)
+{
+    const DWORD masks[kMaskCount] = {red, green, blue};
+    colors.resize(kMaskCount);
+    std::memcpy(colors.data(), masks, sizeof(masks));
+    info.biCompression = BI_BITFIELDS;
+}
+
 void TestBmp::EncodeRle8(const std::vector<std::vector<BYTE>>& rows)
 {
-    pixels.clear();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        size_t x = 0;
-        while (x < row->size()) {
-            size_t run = 1;
-            while (x + run < row->size() && run < kMaxRun && (*row)[x + run] == (*row)[x])
-                ++run;
-            pixels.push_back(static_cast<BYTE>(run));
-            pixels.push_back((*row)[x]);
-            x += run;
-        }
-        pixels.push_back(kEscape);
-        pixels.push_back(kEndOfLine);
-    }
-    pixels.push_back(kEscape);
-    pixels.push_back(kEndOfBitmap);
-    info.biCompression = BI_RLE8;
-    info.biSizeImage = static_cast<DWORD>(pixels.size());
+    EncodeRle(rows, BI_RLE8);
 }
 
 void TestBmp::EncodeRle4(const std::vector<std::vector<BYTE>>& rows)
 {
+    EncodeRle(rows, BI_RLE4);
+}
+
+// Runs of equal indexes, each row ended, the bitmap ended; a 4-bit run repeats its index in
+// both halves of the byte.
+void TestBmp::EncodeRle(const std::vector<std::vector<BYTE>>& rows, DWORD compression)
+{
     pixels.clear();
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         size_t x = 0;
@@ -104,8 +114,10 @@ void TestBmp::EncodeRle4(const std::vector<std::vector<BYTE>>& rows)
             size_t run = 1;
             while (x + run < row->size() && run < kMaxRun && (*row)[x + run] == (*row)[x])
                 ++run;
+            const BYTE index = (*row)[x];
             pixels.push_back(static_cast<BYTE>(run));
-            pixels.push_back(static_cast<BYTE>(((*row)[x] << 4) | (*row)[x]));
+            pixels.push_back(compression == BI_RLE4 ? static_cast<BYTE>((index << 4) | index)
+                                                    : index);
             x += run;
         }
         pixels.push_back(kEscape);
@@ -113,32 +125,56 @@ void TestBmp::EncodeRle4(const std::vector<std::vector<BYTE>>& rows)
     }
     pixels.push_back(kEscape);
     pixels.push_back(kEndOfBitmap);
-    info.biCompression = BI_RLE4;
+    info.biCompression = compression;
     info.biSizeImage = static_cast<DWORD>(pixels.size());
+}
+
+std::string TestBmp::Header() const
+{
+    std::string out;
+    if (coreHeader) {
+        const BITMAPCOREHEADER core{sizeof(BITMAPCOREHEADER), static_cast<WORD>(info.biWidth),
+                                    static_cast<WORD>(info.biHeight), info.biPlanes,
+                                    info.biBitCount};
+        Append(out, core);
+    } else {
+        Append(out, info);
+    }
+    return out;
+}
+
+std::string TestBmp::ColorTable() const
+{
+    std::string out;
+    for (const RGBQUAD& c : colors) {
+        if (coreHeader)
+            Append(out, RGBTRIPLE{c.rgbBlue, c.rgbGreen, c.rgbRed});
+        else
+            Append(out, c);
+    }
+    return out;
+}
+
+std::string TestBmp::PixelBytes() const
+{
+    return std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size());
 }
 
 std::string TestBmp::Packed() const
 {
-    std::string out;
-    Append(out, info);
-    for (const RGBQUAD& c : colors)
-        Append(out, c);
-    out.append(reinterpret_cast<const char*>(pixels.data()), pixels.size());
-    return out;
+    return Header() + ColorTable() + PixelBytes();
 }
 
 std::string TestBmp::File() const
 {
-    std::string dib = Packed();
-    size_t table = sizeof(BITMAPINFOHEADER) + colors.size() * sizeof(RGBQUAD);
-    dib.insert(table, gap);
+    const std::string table = Header() + ColorTable();
     BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = static_cast<DWORD>(sizeof(file) + table + gap.size());
-    file.bfSize = static_cast<DWORD>(sizeof(file) + dib.size());
+    file.bfType = kBmpSignature;
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + table.size() + gap.size());
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
     std::string out;
     Append(out, file);
-    return out + dib;
+    return out + table + gap + PixelBytes();
 }
 
 std::string CompressedContainer(const std::string& bytes)
@@ -153,17 +189,4 @@ std::string CompressedContainer(const std::string& bytes)
     std::string out(kMagic, kMagicSize);
     Append(out, static_cast<LONG>(bytes.size()));
     return out + packed;
-}
-
-void FillStream(TMemoryStream& stream, const std::string& bytes)
-{
-    stream.SetSize(0);
-    if (!bytes.empty())
-        stream.WriteBuffer(bytes.data(), static_cast<long>(bytes.size()));
-    stream.SetPosition(0);
-}
-
-std::string StreamBytes(TMemoryStream& stream)
-{
-    return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
