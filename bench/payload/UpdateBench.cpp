@@ -159,8 +159,12 @@ int main(int argc, char** argv)
                 resource.size / 1048576.0, rounds);
     std::printf("inflate + WriteFile  median %.3f s\n", Median(inflateTimes));
     std::printf("UpdateFiles          median %.3f s\n", Median(updateTimes));
-    std::printf("update/inflate ratio: %.3f (target <= %.2f): %s\n", ratio, kSpeedTarget,
-                ratio <= kSpeedTarget ? "met" : "NOT met");
+    // The writes' share varies with the host's write-back from round to round; the best rounds
+    // show the run's own cost.
+    const double bestRatio = *std::min_element(updateTimes.begin(), updateTimes.end())
+                             / *std::min_element(inflateTimes.begin(), inflateTimes.end());
+    std::printf("update/inflate ratio: median %.3f, best %.3f (target <= %.2f): %s\n", ratio,
+                bestRatio, kSpeedTarget, ratio <= kSpeedTarget ? "met" : "NOT met");
     std::printf("peak extra memory: %.1f MiB = %.2f x the file (target <= %.1f): %s\n",
                 extra / 1048576.0, memoryRatio, kMemoryTarget,
                 memoryRatio <= kMemoryTarget ? "met" : "NOT met");
