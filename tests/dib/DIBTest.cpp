@@ -6,7 +6,7 @@
 #include "framework/Bitmap.h"
 #include "framework/GdiHandle.h"
 #include "framework/Stream.h"
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
 
@@ -34,15 +34,8 @@ COLORREF RowColor(int row, int column = 0)
 // A bottom-up 24-bit section of kWidth x kRows filled with RowColor.
 class TSection {
 public:
-    TSection()
+    TSection() : handle_(NewSection24(kWidth, kRows, &bits_))
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = kRows;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        handle_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
         TMemoryDC dc;
         TSelectObject select(dc, handle_.Get());
         for (int y = 0; y < kRows; ++y)
@@ -53,8 +46,8 @@ public:
     void* Bits() const { return bits_; }
 
 private:
+    void* bits_ = nullptr;  // before handle_: the section's constructor fills it
     TOwnedBitmap handle_;
-    void* bits_ = nullptr;
 };
 
 // A device-dependent bitmap of the screen's format with the same pixels.

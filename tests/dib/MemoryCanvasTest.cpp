@@ -2,7 +2,7 @@
 #include "dib/UCanvas.h"
 
 #include "framework/GdiHandle.h"
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +17,7 @@ constexpr int kOtherPixelsPerInch = 72;
 // A memory canvas over a 24-bit section of its own.
 class TSectionCanvas : public TMemoryCanvas {
 public:
-    TSectionCanvas()
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kSize;
-        info.bmiHeader.biHeight = kSize;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        section_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    }
+    TSectionCanvas() : section_(NewSection24(kSize, kSize)) {}
     ~TSectionCanvas() override { FreeHandle(); }   // before the section goes
 
     HBITMAP Section() const { return section_.Get(); }

@@ -6,7 +6,7 @@
 #include "framework/Exception.h"
 #include "framework/GdiHandle.h"
 #include "framework/Stream.h"
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>

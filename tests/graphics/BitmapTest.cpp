@@ -1,5 +1,5 @@
 // Bitmaps in use: shared images, palettes, formats, transparency, scan lines.
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
 

@@ -1,6 +1,6 @@
 // Canvases: borrowed DCs come back as they were, tools follow their changes, derived canvases
 // supply their own DCs.
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"

@@ -1,5 +1,5 @@
 // Icons and enhanced metafiles made in the test, loaded from streams and drawn.
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
 
 #include "framework/Canvas.h"

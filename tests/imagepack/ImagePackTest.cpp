@@ -5,7 +5,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "framework/Picture.h"
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 
 #include <gtest/gtest.h>
 

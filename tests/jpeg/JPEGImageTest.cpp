@@ -1,6 +1,6 @@
 // JPEG graphics: images encoded here with the JPEG library decode to their pixels; damaged data
 // fails with EInvalidGraphic and leaves the graphic as it was.
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 #include "support/JpegEncoder.h"
 #include "support/StreamBytes.h"
 

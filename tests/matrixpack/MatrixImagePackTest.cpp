@@ -2,7 +2,7 @@
 // reports, and cells of palette bitmaps on palette screens.
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
-#include "graphics/DrawTarget.h"
+#include "support/DrawTarget.h"
 
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"

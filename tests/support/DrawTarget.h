@@ -8,18 +8,27 @@
 
 #include <optional>
 
+// A bottom-up 24-bit DIB section; bits, when given, receives its pixel memory.
+inline HBITMAP NewSection24(int width, int height, void** bits = nullptr)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* memory = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    if (bits)
+        *bits = memory;
+    return section;
+}
+
 class TDrawTarget {
 public:
     TDrawTarget(int width, int height, COLORREF background)
+        : section_(NewSection24(width, height))
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        section_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         select_.emplace(dc_, section_.Get());
         TOwnedBrush brush(CreateSolidBrush(background));
         RECT all{0, 0, width, height};
