@@ -1,6 +1,7 @@
 // The updater as a user meets it: the real program, started as a process of its own, driven
 // through its windows by their captions, with the results checked on disk.
 #include "e2e/Driver.h"
+#include "framework/GdiHandle.h"
 #include "support/BmpBuilder.h"
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <fstream>
 #include <memory>
 #include <iterator>
@@ -270,26 +270,12 @@ TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
 
 namespace {
 
-int SquaredDistance(COLORREF a, const PALETTEENTRY& b)
+// The palette entry nearest to colour, as a colour.
+COLORREF NearestIn(HPALETTE palette, COLORREF colour)
 {
-    const int red = GetRValue(a) - b.peRed;
-    const int green = GetGValue(a) - b.peGreen;
-    const int blue = GetBValue(a) - b.peBlue;
-    return red * red + green * green + blue * blue;
-}
-
-COLORREF NearestOf(COLORREF colour, const PALETTEENTRY* entries, int count)
-{
-    int best = INT_MAX;
-    COLORREF nearest = colour;
-    for (int i = 0; i < count; ++i) {
-        const int distance = SquaredDistance(colour, entries[i]);
-        if (distance < best) {
-            best = distance;
-            nearest = RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue);
-        }
-    }
-    return nearest;
+    PALETTEENTRY entry = {};
+    GetPaletteEntries(palette, GetNearestPaletteIndex(palette, colour), 1, &entry);
+    return RGB(entry.peRed, entry.peGreen, entry.peBlue);
 }
 
 // The colour a pixel of a given colour shows on this screen. A true-colour screen shows it as it
@@ -299,36 +285,25 @@ class ScreenColours {
 public:
     ScreenColours()
     {
-        HDC screen = GetDC(nullptr);
+        TScreenDC screen;
         palette_ = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
-        HPALETTE halftone = CreateHalftonePalette(screen);
-        GetPaletteEntries(halftone, 0, kHalftoneColours, halftone_);
-        DeleteObject(halftone);
-        ReleaseDC(nullptr, screen);
-        GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0,
-                          kStaticColours, statics_);
+        halftone_.Reset(CreateHalftonePalette(screen));
     }
 
     bool HasPalette() const { return palette_; }
 
     COLORREF Shown(COLORREF colour) const
     {
-        if (!palette_)
-            return colour;
-        return NearestOf(NearestOf(colour, halftone_, kHalftoneColours), statics_, kStaticColours);
+        return palette_ ? NearestIn(Statics(), NearestIn(halftone_.Get(), colour)) : colour;
     }
 
-    bool IsStatic(COLORREF colour) const
-    {
-        return NearestOf(colour, statics_, kStaticColours) == colour;
-    }
+    bool IsStatic(COLORREF colour) const { return NearestIn(Statics(), colour) == colour; }
 
 private:
-    static const int kStaticColours = 20;
-    static const int kHalftoneColours = 256;
+    static HPALETTE Statics() { return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)); }
+
     bool palette_ = false;
-    PALETTEENTRY statics_[kStaticColours] = {};
-    PALETTEENTRY halftone_[kHalftoneColours] = {};
+    TOwnedPalette halftone_;
 };
 
 // The buttons lie on the logo's band from y 174 to 217; the rest of the client area is logo.
@@ -351,12 +326,12 @@ void ExpectLogoFillsTheMainWindow(const std::string& updater)
     EXPECT_EQ(248, client.bottom);
 
     // The same logo is linked into this program.
-    HBITMAP logo = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO", IMAGE_BITMAP,
-                                                   0, 0, LR_CREATEDIBSECTION));
-    ASSERT_TRUE(logo);
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(memory, logo);
-    HDC screen = GetDC(nullptr);
+    TOwnedBitmap logo(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "LOGO",
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    ASSERT_TRUE(logo.Get());
+    TMemoryDC memory;
+    TSelectObject selected(memory, logo.Get());
+    TScreenDC screen;
     const ScreenColours colours;
     const int kStep = 6;
     int checked = 0, wrong = 0, notStatic = 0;
@@ -378,10 +353,6 @@ void ExpectLogoFillsTheMainWindow(const std::string& updater)
     }
     EXPECT_EQ(0, wrong) << "of " << checked << " pixels checked";
     EXPECT_EQ(0, notStatic);
-    ReleaseDC(nullptr, screen);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(logo);
     Click(FindControl(main, kExit));
     EXPECT_EQ(0u, app.WaitForExit());
 }
@@ -433,9 +404,7 @@ TEST(EndToEndLogo, ResourceFileBesideTheProgramReplacesTheLogo)
     EXPECT_EQ(124, client.bottom);
     POINT corner{5, 5};
     ClientToScreen(main, &corner);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(screen, corner.x, corner.y));  // a static colour
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(TScreenDC(), corner.x, corner.y));  // a static colour
     Click(FindControl(main, kExit));
     EXPECT_EQ(0u, app.WaitForExit());
 }
