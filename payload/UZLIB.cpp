@@ -17,8 +17,8 @@ namespace {
 }
 
 // The inflating reader: fills requests from the zlib stream that starts at the source's
-// position when it is made. It keeps the source position after its last block read (S of the
-// spec) and seeks back to it when someone else moved the source in between.
+// position when it is made. It keeps the source position after its last block read and seeks
+// back to it when someone else moved the source in between.
 class InflateReader {
 public:
     explicit InflateReader(TStream& source) : source_(source), input_(kDecompressInputBlock)
