@@ -23,7 +23,7 @@ ExternalProject_Add(za2_jpeg_build
   DOWNLOAD_COMMAND ""
   UPDATE_COMMAND ""
   CMAKE_ARGS
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
     -DCMAKE_BUILD_TYPE=Release
     # Its Windows default prefix (c:/...) is no path on this host; nothing is installed there.
     -DCMAKE_INSTALL_PREFIX=${ZA2_JPEG_DIR}/prefix

@@ -1,6 +1,7 @@
 #include "e2e/Driver.h"
 
 #include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -114,7 +115,7 @@ AppUnderTest::AppUnderTest(const std::string& exe, const std::string& folder)
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
         process_ = PROCESS_INFORMATION{};
     else
-        WaitForInputIdle(process_.hProcess, kWaitMs);
+        WaitForInputIdle(process_.hProcess, WaitMs());
 }
 
 AppUnderTest::~AppUnderTest()
@@ -123,7 +124,7 @@ AppUnderTest::~AppUnderTest()
         return;
     if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_.hProcess, 1);
-        WaitForSingleObject(process_.hProcess, kWaitMs);
+        WaitForSingleObject(process_.hProcess, WaitMs());
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
@@ -163,7 +164,7 @@ MessageBoxSeen AppUnderTest::WaitForMessageBox(DWORD timeoutMs) const
 void AppUnderTest::Dismiss(const MessageBoxSeen& box) const
 {
     PostMessageA(box.window, WM_COMMAND, IDOK, 0);
-    PollUntil(kWaitMs, [&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); });
+    PollUntil(WaitMs(), [&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); });
 }
 
 DWORD AppUnderTest::WaitForExit(DWORD timeoutMs) const
@@ -174,6 +175,30 @@ DWORD AppUnderTest::WaitForExit(DWORD timeoutMs) const
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;
+}
+
+namespace {
+
+std::string Environment(const char* name)
+{
+    char value[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+} // namespace
+
+DWORD AppUnderTest::WaitMs()
+{
+    const DWORD kDefaultWaitMs = 15000;
+    std::string wait = Environment("ZA2_E2E_WAIT_MS");
+    return wait.empty() ? kDefaultWaitMs : static_cast<DWORD>(std::stoul(wait));
+}
+
+std::string UpdaterExe(const char* builtExe)
+{
+    std::string chosen = Environment("ZA2_UPDATER_EXE");
+    return chosen.empty() ? WindowsPath(builtExe) : chosen;
 }
 
 std::string WindowsPath(const std::string& unixPath)

@@ -15,7 +15,9 @@ struct MessageBoxSeen {
 
 class AppUnderTest {
 public:
-    static constexpr DWORD kWaitMs = 15000;
+    // How long the driver waits for the program: 15 s, or $ZA2_E2E_WAIT_MS for slow (emulated)
+    // runs.
+    static DWORD WaitMs();
 
     // Starts exe with the given working folder (empty: the exe's folder).
     explicit AppUnderTest(const std::string& exe, const std::string& folder = std::string());
@@ -24,24 +26,27 @@ public:
     AppUnderTest& operator=(const AppUnderTest&) = delete;
 
     // A visible top-level window of the process with this caption; nullptr after the wait.
-    HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = kWaitMs) const;
+    HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = WaitMs()) const;
     // A visible top-level window with this caption that holds a control with controlCaption
     // (the dialogs share the program's title as caption).
     HWND WaitForWindowWith(const std::string& caption, const std::string& controlCaption,
-                           DWORD timeoutMs = kWaitMs) const;
+                           DWORD timeoutMs = WaitMs()) const;
     // True when no visible top-level window with this caption is left within the wait.
-    bool WaitUntilGone(const std::string& caption, DWORD timeoutMs = kWaitMs) const;
+    bool WaitUntilGone(const std::string& caption, DWORD timeoutMs = WaitMs()) const;
     // The next message box of the process; window nullptr after the wait.
-    MessageBoxSeen WaitForMessageBox(DWORD timeoutMs = kWaitMs) const;
+    MessageBoxSeen WaitForMessageBox(DWORD timeoutMs = WaitMs()) const;
     void Dismiss(const MessageBoxSeen& box) const;
 
     // Exit code after the process ended, or STILL_ACTIVE after the wait.
-    DWORD WaitForExit(DWORD timeoutMs = kWaitMs) const;
+    DWORD WaitForExit(DWORD timeoutMs = WaitMs()) const;
     DWORD ProcessId() const { return process_.dwProcessId; }
 
 private:
     PROCESS_INFORMATION process_{};
 };
+
+// The updater under test: $ZA2_UPDATER_EXE (a Windows path), else the one built beside the tests.
+std::string UpdaterExe(const char* builtExe);
 
 // A Windows path for a path of the build machine (Wine shows the root as drive Z:).
 std::string WindowsPath(const std::string& unixPath);

@@ -81,7 +81,7 @@ public:
     explicit Windows98Updater(const std::string& name)
         : path_(folder_.File(name)), key_("Software\\Wine\\AppDefaults\\" + name)
     {
-        CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), path_.c_str(), FALSE);
+        CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), path_.c_str(), FALSE);
         HKEY appKey = nullptr;
         if (RegCreateKeyA(HKEY_CURRENT_USER, key_.c_str(), &appKey) == ERROR_SUCCESS) {
             RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
@@ -114,7 +114,7 @@ protected:
     }
 
     // Starts the updater and presses "アップデート"; returns the folder dialog.
-    HWND OpenFolderDialog(const std::string& updater = WindowsPath(ZA2_UPDATER_EXE))
+    HWND OpenFolderDialog(const std::string& updater = UpdaterExe(ZA2_UPDATER_EXE))
     {
         app_ = std::make_unique<AppUnderTest>(updater);
         main_ = app_->WaitForWindowWith(kTitle, kUpdate);
@@ -198,7 +198,7 @@ protected:
 
 TEST_F(EndToEnd, UpdatesAnInstalledRelease201AndEnds)
 {
-    ExpectSuccessfulUpdate(WindowsPath(ZA2_UPDATER_EXE));
+    ExpectSuccessfulUpdate(UpdaterExe(ZA2_UPDATER_EXE));
 }
 
 TEST_F(EndToEnd, UpdatesOnTheWindows98Family)
@@ -361,7 +361,7 @@ void ExpectLogoFillsTheMainWindow(const std::string& updater)
 
 TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
 {
-    ExpectLogoFillsTheMainWindow(WindowsPath(ZA2_UPDATER_EXE));
+    ExpectLogoFillsTheMainWindow(UpdaterExe(ZA2_UPDATER_EXE));
 }
 
 TEST_F(EndToEnd, MainWindowShowsTheLogoOnTheWindows98Family)
@@ -389,7 +389,7 @@ TEST(EndToEndLogo, ResourceFileBesideTheProgramReplacesTheLogo)
 {
     TempFolder programs;
     std::string updater = programs.File("Za2Update.exe");
-    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
     programs.Write("Za2Image.res", resfile::Start()
                                        + resfile::Entry(resfile::Id(RT_BITMAP_ORDINAL),
                                                         resfile::Id("LOGO"),
@@ -413,7 +413,7 @@ TEST(EndToEndLogo, DamagedResourceFileIsReportedAndTheProgramEnds)
 {
     TempFolder programs;
     std::string updater = programs.File("Za2Update.exe");
-    ASSERT_TRUE(CopyFileA(WindowsPath(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
     // An entry whose sizes are both 0 never advances: a damaged file.
     programs.Write("Za2Image.res", resfile::Start() + std::string(32, '\0'));
     AppUnderTest app(updater);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -13,7 +14,8 @@
 
 namespace {
 
-const char kExe[] = ZA2_UPDATER_EXE;
+// The program built beside the tests, or another build of it ($ZA2_EXE_UNDER_TEST).
+const char* const kExe = getenv("ZA2_EXE_UNDER_TEST") ? getenv("ZA2_EXE_UNDER_TEST") : ZA2_UPDATER_EXE;
 const WORD kManifestId = 1;  // the process's own manifest
 
 // The program's file mapped as data: its resources can be read, none of its code runs.

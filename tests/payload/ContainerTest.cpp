@@ -309,7 +309,7 @@ TEST(Decompress, AFlippedByteInTheDeflateDataFailsWithErrorBeforeAnythingIsWritt
     // Stored blocks: a changed data byte changes one output byte, which only Adler-32 sees.
     Bytes data = SampleData(20000, 9);
     Bytes c = MakeContainer(data, Z_NO_COMPRESSION);
-    for (size_t at : {17u + 2 + 5, 17u + 2 + 5 + 9999, c.size() - 5}) {
+    for (size_t at : {size_t{17 + 2 + 5}, size_t{17 + 2 + 5 + 9999}, c.size() - 5}) {
         Bytes bad = c;
         bad[at] ^= 0x01;
         BytesStream source(bad);
