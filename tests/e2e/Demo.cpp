@@ -15,7 +15,6 @@ const char kTitle[] = "ザンデラ2.02アップデータ";
 const char kUpdate[] = "アップデート";
 const char kStart[] = "開始";
 const char kProgressClass[] = "msctls_progress32";
-const DWORD kWaitMs = 15000;
 
 std::string shots;
 
@@ -54,7 +53,7 @@ HWND FindProgressDialog(const AppUnderTest& app, DWORD& thread)
 void ShotOfProgress(const AppUnderTest& app)
 {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < kWaitMs) {
+    while (GetTickCount() - start < AppUnderTest::WaitMs()) {
         DWORD thread = 0;
         HWND dialog = FindProgressDialog(app, thread);
         if (!dialog) {
@@ -94,12 +93,12 @@ int main(int argc, char** argv)
     }
     shots = argv[2];
     AppUnderTest app(argv[1]);
-    HWND main = app.WaitForWindowWith(kTitle, kUpdate, kWaitMs);
+    HWND main = app.WaitForWindowWith(kTitle, kUpdate, AppUnderTest::WaitMs());
     if (!main)
         return Fail("the main window did not open");
     Shot(main, "1-main");
     Click(FindControl(main, kUpdate));
-    HWND dialog = app.WaitForWindowWith(kTitle, kStart, kWaitMs);
+    HWND dialog = app.WaitForWindowWith(kTitle, kStart, AppUnderTest::WaitMs());
     if (!dialog)
         return Fail("the folder dialog did not open");
     HWND start = FindControl(dialog, kStart);
@@ -108,13 +107,13 @@ int main(int argc, char** argv)
     Shot(dialog, "2-folder");
     Click(start);
     ShotOfProgress(app);
-    MessageBoxSeen box = app.WaitForMessageBox(kWaitMs);
+    MessageBoxSeen box = app.WaitForMessageBox(AppUnderTest::WaitMs());
     if (!box.window)
         return Fail("no message at the end");
     Shot(box.window, "4-notice");
     std::printf("message: %s\n", box.text.c_str());
     app.Dismiss(box);
-    if (app.WaitForExit(kWaitMs) != 0)
+    if (app.WaitForExit(AppUnderTest::WaitMs()) != 0)
         return Fail("the updater did not end by itself");
     return box.text == "アップデートは正常に終了しました" ? 0 : 1;
 }
