@@ -1,4 +1,5 @@
 // Program entry of the updater.
+#include "app/DllSearch.h"
 #include "app/FMain.h"
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"
@@ -37,6 +38,9 @@ struct TPictureModules {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // Before anything can load a DLL by name: the program runs elevated from a folder that
+    // anybody may have put files into.
+    RestrictDllSearch();
     TPictureModules pictures;
     TApplication application;
     application.SetTitle(kApplicationTitle);

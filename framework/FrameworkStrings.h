@@ -25,6 +25,7 @@
 #define SResNotFound          65450
 #define SJPEGError            65440
 #define SChangeJPEGSize       65441
+#define SSystemFunctionMissing 65442
 
 // Window layouts and forms.
 #define SLayoutSyntax           65400

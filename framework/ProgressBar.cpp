@@ -1,4 +1,7 @@
 #include "framework/ProgressBar.h"
+#include "framework/Exception.h"
+#include "framework/FrameworkStrings.h"
+#include "framework/SystemLibrary.h"
 
 #include <commctrl.h>
 
@@ -8,13 +11,24 @@ namespace {
 const int kDefaultWidth = 150;
 const int kDefaultHeight = 16;
 
+const char kCommonControlsLibrary[] = "comctl32.dll";
+const char kCommonControlsInit[] = "InitCommonControls";
+
+// Registers the progress bar's class with the system's common controls. The first NT 4.0
+// common controls lack the Ex function; the plain one registers every class, the progress bar's
+// too. Neither present: nothing can show the bar, which is reported.
 void InitProgressClass()
 {
     static bool done = false;
     if (done)
         return;
+    const TSystemFunctions& system = SystemFunctions();
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    if (!system.InitCommonControlsEx || !system.InitCommonControlsEx(&icc)) {
+        if (!system.InitCommonControls)
+            throw Exception(SSystemFunctionMissing, {kCommonControlsLibrary, kCommonControlsInit});
+        system.InitCommonControls();
+    }
     done = true;
 }
 }

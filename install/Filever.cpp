@@ -1,4 +1,5 @@
 #include "install/Filever.h"
+#include "framework/SystemLibrary.h"
 
 #include <array>
 #include <cstring>
@@ -41,14 +42,18 @@ bool TFileVer::LoadInfo()
     std::array<char, kFileNameBufferSize> name{};
     std::memcpy(name.data(), FFileName.c_str(), length);
 
+    // A system without the version functions reads as a file without version information.
+    const TSystemFunctions& system = SystemFunctions();
+    if (!system.GetFileVersionInfoSizeA || !system.GetFileVersionInfoA)
+        return false;
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(name.data(), &handle);
+    DWORD size = system.GetFileVersionInfoSizeA(name.data(), &handle);
     if (size == 0)
         return false;
     FInfo.reset(new (std::nothrow) BYTE[size]);
     if (!FInfo)
         return false;
-    if (!GetFileVersionInfoA(name.data(), handle, size, FInfo.get())) {
+    if (!system.GetFileVersionInfoA(name.data(), handle, size, FInfo.get())) {
         FreeInfo();
         return false;
     }
@@ -62,11 +67,12 @@ void TFileVer::FreeInfo()
 
 const VS_FIXEDFILEINFO* TFileVer::GetFixedInfo()
 {
-    if (!LoadInfo())
+    const TSystemFunctions& system = SystemFunctions();
+    if (!system.VerQueryValueA || !LoadInfo())
         return nullptr;
     void* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(FInfo.get(), kRootBlock, &fixed, &length))
+    if (!system.VerQueryValueA(FInfo.get(), kRootBlock, &fixed, &length))
         return nullptr;
     // A block whose root carries no (or a cut) fixed info would make the caller read past it.
     if (!fixed || length < sizeof(VS_FIXEDFILEINFO))

@@ -5,6 +5,7 @@
 #include "support/BmpBuilder.h"
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
+#include "UpdaterCopy.h"
 
 #include "PayloadFiles.h"
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -72,31 +74,6 @@ public:
     }
     InstallEntry(const InstallEntry&) = delete;
     InstallEntry& operator=(const InstallEntry&) = delete;
-};
-
-// A copy of the updater under a name of its own, which Wine reports the Windows 95/98 family to
-// (Wine keys the Windows version by file name).
-class Windows98Updater {
-public:
-    explicit Windows98Updater(const std::string& name)
-        : path_(folder_.File(name)), key_("Software\\Wine\\AppDefaults\\" + name)
-    {
-        CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), path_.c_str(), FALSE);
-        HKEY appKey = nullptr;
-        if (RegCreateKeyA(HKEY_CURRENT_USER, key_.c_str(), &appKey) == ERROR_SUCCESS) {
-            RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
-            RegCloseKey(appKey);
-        }
-    }
-    ~Windows98Updater() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
-    Windows98Updater(const Windows98Updater&) = delete;
-    Windows98Updater& operator=(const Windows98Updater&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    TempFolder folder_;
-    std::string path_;
-    std::string key_;
 };
 
 class EndToEnd : public testing::Test {
@@ -201,10 +178,41 @@ TEST_F(EndToEnd, UpdatesAnInstalledRelease201AndEnds)
     ExpectSuccessfulUpdate(UpdaterExe(ZA2_UPDATER_EXE));
 }
 
-TEST_F(EndToEnd, UpdatesOnTheWindows98Family)
+// Stand-ins of the DLLs that the program loads itself lie beside it, and Wine is told to prefer
+// them: the whole update runs (the version gate and the progress bar work) and none is loaded.
+TEST_F(EndToEnd, UpdatesWithoutLoadingDllsPlantedBesideIt)
 {
-    Windows98Updater updater("Za2Update98.exe");
+    UpdaterCopy updater(ZA2_UPDATER_EXE, "Za2Planted.exe");
+    updater.PlantDlls(WindowsPath(ZA2_PLANTED_DIR));
     ExpectSuccessfulUpdate(updater.Path());
+    EXPECT_EQ(std::vector<std::string>(), updater.Markers());
+}
+
+TEST_F(EndToEnd, UpdatesOnTheWindows98FamilyWithoutLoadingPlantedDlls)
+{
+    UpdaterCopy updater(ZA2_UPDATER_EXE, "Za2Update98.exe");
+    updater.ReportWindows98();
+    updater.PlantDlls(WindowsPath(ZA2_PLANTED_DIR));
+    ExpectSuccessfulUpdate(updater.Path());
+    EXPECT_EQ(std::vector<std::string>(), updater.Markers());
+}
+
+// The stand-ins leave their marker when loaded, so no marker above means none was loaded.
+TEST(EndToEndPlanted, StandInsLeaveAMarkerWhenLoaded)
+{
+    TempFolder folder;
+    const std::string planted = WindowsPath(ZA2_PLANTED_DIR);
+    const std::vector<std::string> dlls = FileNames(planted, "*.dll");
+    ASSERT_FALSE(dlls.empty());
+    for (const std::string& dll : dlls) {
+        // Under a name of its own: the process may hold the system's DLL of that name.
+        const std::string probe = folder.File("probe-" + dll);
+        ASSERT_TRUE(CopyFileA((planted + "\\" + dll).c_str(), probe.c_str(), FALSE));
+        HMODULE module = LoadLibraryA(probe.c_str());
+        ASSERT_TRUE(module) << dll;
+        FreeLibrary(module);
+        EXPECT_EQ(1u, FileNames(folder.Path(), "probe-" + dll + ".loaded").size()) << dll;
+    }
 }
 
 TEST_F(EndToEnd, TypedFolderIsUsedAndCancelReturnsToTheIdleWindow)
@@ -366,7 +374,8 @@ TEST_F(EndToEnd, MainWindowShowsTheLogoAtItsSize)
 
 TEST_F(EndToEnd, MainWindowShowsTheLogoOnTheWindows98Family)
 {
-    Windows98Updater updater("Za2Logo98.exe");
+    UpdaterCopy updater(ZA2_UPDATER_EXE, "Za2Logo98.exe");
+    updater.ReportWindows98();
     ExpectLogoFillsTheMainWindow(updater.Path());
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The shipped program's import table against the reviewed list (ShippedImports.txt): every
-# imported function must be listed with Windows versions that Windows 98 and NT 4.0 SP6 meet,
-# nothing listed may be missing from the table, and the PE must ask for subsystem 4.0.
+# imported DLL must be a KnownDLL (never looked for in the program's folder), every imported
+# function must be listed with Windows versions that Windows 98 and NT 4.0 SP6 meet, nothing
+# listed may be missing from the table, and the PE must ask for subsystem 4.0.
 #   import-audit.sh EXE LIST
 set -euo pipefail
 exe=$1 list=$2
@@ -11,10 +12,29 @@ objdump=i686-w64-mingw32-objdump
 headers=$($objdump -p "$exe")
 actual=$(awk '/DLL Name:/ { dll = toupper($3) }
               /^\t[0-9a-f]+\t +[0-9]+ / { print dll, $3 }' <<<"$headers" | sort -u)
-listed=$(awk '!/^#/ && NF { print $1, $2 }' "$list" | sort -u)
+dlls=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort -u)
+# Function lines, and "dll NAME known|searched" lines.
+functions=$(awk '!/^#/ && NF && $1 != "dll"' "$list")
+listed=$(awk '{ print $1, $2 }' <<<"$functions" | sort -u)
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+while read -r _ dll kind; do
+  case $kind in
+    known|searched) ;;
+    *) fail "$dll is marked '$kind' in $(basename "$list"): known or searched" ;;
+  esac
+done < <(awk '$1 == "dll"' "$list")
+while read -r dll; do
+  [ -n "$dll" ] || continue
+  kind=$(awk -v dll="$dll" '$1 == "dll" && toupper($2) == dll { print $3 }' "$list")
+  case $kind in
+    known) echo "$dll: KnownDLL" ;;
+    searched) fail "$dll is imported directly, but Windows looks for it in the program's folder first: load it at run time from the system folder" ;;
+    *) fail "$dll is imported directly but not listed as a KnownDLL in $(basename "$list")" ;;
+  esac
+done <<<"$dlls"
 
 while read -r dll fn; do
   [ -n "$dll" ] && fail "$dll $fn is imported but not in $(basename "$list"): add it with its Windows versions"
@@ -34,7 +54,7 @@ while read -r dll fn nine nt why; do
     3.1|3.5|3.51|4.0|4.0-SP[1-6]) ;;
     *) fail "$dll $fn needs NT-family '$nt': the program must start on NT 4.0 SP6" ;;
   esac
-done < <(awk '!/^#/ && NF' "$list")
+done <<<"$functions"
 
 subsystem=$(awk '/MajorSubsystemVersion/ { major = $2 } /MinorSubsystemVersion/ { minor = $2 }
                  END { print major "." minor }' <<<"$headers")

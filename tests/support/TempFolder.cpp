@@ -79,9 +79,14 @@ std::string TempFolder::Read(const std::string& name) const
 
 std::vector<std::string> TempFolder::Names() const
 {
+    return FileNames(path_);
+}
+
+std::vector<std::string> FileNames(const std::string& folder, const std::string& pattern)
+{
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &data);
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -20,3 +20,6 @@ public:
 private:
     std::string path_;
 };
+
+// Sorted names of the files in folder that match pattern (wildcards as FindFirstFile takes them).
+std::vector<std::string> FileNames(const std::string& folder, const std::string& pattern = "*");
