@@ -148,21 +148,25 @@ TEST_F(FDoUpdateTest, EveryDateFormatStampsTheSameReleaseTime)
     }
 }
 
-// Run by the test update_run_tests_dst_zone in a zone whose daylight-saving time lasts all the
-// year but mid-January, one hour ahead of its standard UTC+1: the stamp must take the offset of
-// its own date (standard time), not today's, whatever the day the test runs.
+// Run by the test update_run_tests_dst_zone in a zone of standard time UTC+1 whose summer time
+// (UTC+2) runs from the fourth Sunday of January to the last Sunday of December: the stamp must
+// take the offset of its own date (standard time on 15 January), not today's.
 TEST_F(FDoUpdateTest, DaylightSavingZoneStampsWithTheOffsetOfTheStampsDate)
 {
     if (!std::getenv("ZA2_DST_TEST_ZONE"))
         GTEST_SKIP() << "runs in its own zone (test update_run_tests_dst_zone)";
     TIME_ZONE_INFORMATION zone = {};
-    ASSERT_NE(TIME_ZONE_ID_UNKNOWN, GetTimeZoneInformation(&zone))
-        << "Wine took no daylight-saving rule from TZ";
+    const DWORD today = GetTimeZoneInformation(&zone);
+    ASSERT_NE(TIME_ZONE_ID_UNKNOWN, today) << "Wine took no daylight-saving rule from TZ";
     ASSERT_EQ(-60, zone.Bias + zone.StandardBias);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wMonth != 1 && !(now.wMonth == 12 && now.wDay >= 25))
+        EXPECT_EQ(TIME_ZONE_ID_DAYLIGHT, today) << "today's offset is not the stamp date's";
     ASSERT_EQ(mrOk, Run());
-    SYSTEMTIME utc = {};
     for (const char* name : kNames) {
         FILETIME written = LastWriteTime(folder_.File(name));
+        SYSTEMTIME utc = {};
         FileTimeToSystemTime(&written, &utc);
         EXPECT_EQ((std::vector<int>{2000, 1, 15, 1, 2, 0}),
                   (std::vector<int>{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute,
