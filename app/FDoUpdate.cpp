@@ -109,7 +109,10 @@ void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const 
     }
     TMemoryStream decoded;
     decoded.SetSize(size);
-    DecompressContainer(resource, decoded, size);
+    // The resource lies in memory: inflated in one pass straight into the file's block.
+    const long stream = resource.Position();
+    DecompressBlock(static_cast<const char*>(resource.Memory()) + stream,
+                    resource.Size() - stream, decoded.Memory(), size);
     // An empty memory stream takes the decoded bytes as they are: copying a large file would
     // cost as much time and memory again.
     auto* memoryDest = dynamic_cast<TMemoryStream*>(&dest);
