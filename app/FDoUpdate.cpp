@@ -3,6 +3,7 @@
 #include "app/AppStrings.h"
 #include "app/FMain.h"
 #include "app/FileReplace.h"
+#include "app/LocalFileTime.h"
 #include "app/Pathutil.h"
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
@@ -27,23 +28,6 @@ std::string ResourceNameOf(const std::string& fileName)
     if (dot != std::string::npos)
         name[dot] = '_';
     return name;
-}
-
-// MS-DOS date and time: 2-second units, minutes, hours, day, month, years since 1980;
-// 0 outside 1980-2099.
-const int kDosFirstYear = 1980;
-const int kDosLastYear = 2099;
-
-bool ToDosDateTime(TDateTime value, WORD& date, WORD& time)
-{
-    int year, month, day, hour, minute, second, ms;
-    DecodeDate(value, year, month, day);
-    DecodeTime(value, hour, minute, second, ms);
-    if (year < kDosFirstYear || year > kDosLastYear)
-        return false;
-    date = static_cast<WORD>(((year - kDosFirstYear) << 9) | (month << 5) | day);
-    time = static_cast<WORD>((hour << 11) | (minute << 5) | (second / 2));
-    return true;
 }
 
 } // namespace
@@ -94,8 +78,12 @@ void TfrmDoUpdate::UpdateFiles()
     ProgressBar1->SetMax(kStepsPerFile * count);
     if (count == 0)
         return;
-    // A stamp that cannot be converted must stop the run before the first file is replaced.
-    FStamp = frmMain->TimeStamp();
+    // A stamp that cannot be converted must stop the run before anything is written.
+    FILETIME stamp;
+    const bool stampable = LocalToFileTime(frmMain->TimeStamp(), stamp);
+    // Nothing is replaced until every file is staged: a failure on any file must not leave a
+    // mixed installation, which the version gate would then refuse to repair.
+    TStagedFiles files;
     for (int i = 0; i < count; ++i) {
         work.Clear();
         const std::string name = frmMain->UpdateItem(i);
@@ -105,9 +93,10 @@ void TfrmDoUpdate::UpdateFiles()
         ShowProgress(kStepsPerFile * i + 2);
         CheckWritable(path);
         ShowProgress(kStepsPerFile * i + 3);
-        ReplaceFileContents(path, work.Memory(), work.Size());
-        StampFile(path);
+        files.Stage(path, work.Memory(), work.Size(), stampable ? &stamp : nullptr);
     }
+    work.Clear();
+    files.Commit();
 }
 
 void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const char* resType)
@@ -120,7 +109,10 @@ void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const 
     }
     TMemoryStream decoded;
     decoded.SetSize(size);
-    DecompressContainer(resource, decoded, size);
+    // The resource lies in memory: inflated in one pass straight into the file's block.
+    const long stream = resource.Position();
+    DecompressBlock(static_cast<const char*>(resource.Memory()) + stream,
+                    resource.Size() - stream, decoded.Memory(), size);
     // An empty memory stream takes the decoded bytes as they are: copying a large file would
     // cost as much time and memory again.
     auto* memoryDest = dynamic_cast<TMemoryStream*>(&dest);
@@ -149,15 +141,14 @@ void TfrmDoUpdate::StampFile(const std::string& path)
 {
     if (!FileExists(path))
         return;
-    WORD dosDate = 0, dosTime = 0;
-    FILETIME local, utc;
+    FILETIME stamp;
+    if (!LocalToFileTime(frmMain->TimeStamp(), stamp))
+        return;
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    // Any failure here leaves the time as the write left it; nothing is reported.
-    if (file.Valid() && ToDosDateTime(FStamp, dosDate, dosTime)
-        && DosDateTimeToFileTime(dosDate, dosTime, &local)
-        && LocalFileTimeToFileTime(&local, &utc))
-        SetFileTime(file.Get(), nullptr, nullptr, &utc);
+    // A file that cannot be opened keeps its time; nothing is reported.
+    if (file.Valid())
+        SetFileTime(file.Get(), nullptr, nullptr, &stamp);
 }
 
 void TfrmDoUpdate::ApplicationException(TObject*, const std::exception& e)

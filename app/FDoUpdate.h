@@ -1,8 +1,8 @@
 #pragma once
-// The progress dialog: once on screen it decodes each payload file of the update list, writes it
-// into the target folder and stamps it with the release time, three progress steps per file.
-// It closes with OK, or reports the failure and closes with Cancel.
-#include "framework/DateTime.h"
+// The progress dialog: once on screen it decodes each payload file of the update list and stages
+// it beside its target, stamped with the release time, three progress steps per file; then all
+// the files take their targets' places together, or, on any failure, none does. It closes with
+// OK, or reports the failure and closes with Cancel.
 #include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/Stream.h"
@@ -25,23 +25,23 @@ public:
     void ReadyNotifier1Ready(TObject* sender);
     void FormCloseQuery(TObject* sender, bool& canClose);
 
+    // Stages every file of the update list, then replaces all the targets or none.
     void UpdateFiles();
     // Appends the decoded contents of the named resource of the program's module to dest.
     void ReadPayload(TStream& dest, const std::string& resName, const char* resType);
     void CheckWritable(const std::string& path);
+    // Sets an existing file's last-write time to the release stamp; quietly leaves it when the
+    // file cannot be opened.
     void StampFile(const std::string& path);
     void ApplicationException(TObject* sender, const std::exception& e);
 
 protected:
-    // Each progress position of the run passes here (tests watch it).
+    // Each progress position of the run passes here (tests watch it). The last one comes after
+    // the last file is decoded and checked, before it is staged and all are put in place.
     virtual void ShowProgress(int position);
 
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;
     TReadyNotifier* ReadyNotifier1 = nullptr;
     TProgressBar* ProgressBar1 = nullptr;
-
-private:
-    // The release time, converted once before any file is touched.
-    TDateTime FStamp = 0;
 };

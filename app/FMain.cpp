@@ -164,7 +164,9 @@ std::string TfrmMain::UpdateItem(int index) const
 
 TDateTime TfrmMain::TimeStamp() const
 {
-    return StrToDateTime(lblTimeStamp->Caption());
+    // The release's own constant, read in its own order: a user's day-first or dotted date
+    // format must not make it unreadable or another day.
+    return StrToDateTimeYMD(lblTimeStamp->Caption());
 }
 
 bool TfrmMain::ShowDialog(const TFormFactory& dialogClass)

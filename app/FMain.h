@@ -42,7 +42,8 @@ public:
     int UpdateCount() const;
     // Line index (from 0) of the update list.
     std::string UpdateItem(int index) const;
-    // The release time stamp under the user's locale; EConvertError when it does not scan.
+    // The release time stamp, local time, read as year/month/day whatever the user's date
+    // format; EConvertError when it does not scan.
     TDateTime TimeStamp() const;
 
     // Creates the dialog owned by this window, shows it modally, destroys it (also when showing

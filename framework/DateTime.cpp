@@ -325,9 +325,10 @@ SYSTEMTIME DateTimeToSystemTime(TDateTime value)
     return st;
 }
 
-bool TryStrToDateTime(const std::string& text, TDateTime& result)
+namespace {
+
+bool TryScanDateTime(const std::string& text, const TLocaleDates& locale, TDateTime& result)
 {
-    TLocaleDates locale = ReadLocale();
     TDateScanner scanner(text, locale);
     TDateTime date, time = 0;
     if (!scanner.Date(date))
@@ -338,6 +339,23 @@ bool TryStrToDateTime(const std::string& text, TDateTime& result)
         return false;
     result = date >= 0 ? date + time : date - time;
     return true;
+}
+
+} // namespace
+
+bool TryStrToDateTime(const std::string& text, TDateTime& result)
+{
+    return TryScanDateTime(text, ReadLocale(), result);
+}
+
+TDateTime StrToDateTimeYMD(const std::string& text)
+{
+    TLocaleDates fixed;
+    fixed.order = TDateOrder::YMD;
+    TDateTime result;
+    if (!TryScanDateTime(text, fixed, result))
+        throw EConvertError(SInvalidDateTime, {text});
+    return result;
 }
 
 TDateTime StrToDateTime(const std::string& text)

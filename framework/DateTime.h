@@ -23,3 +23,6 @@ SYSTEMTIME DateTimeToSystemTime(TDateTime value);
 // EConvertError "'%s' は日付または時刻ではありません" when it is not one.
 TDateTime StrToDateTime(const std::string& text);
 bool TryStrToDateTime(const std::string& text, TDateTime& result);
+// The same scan in the fixed order year/month/day with "/" and ":", whatever the user's locale:
+// for texts the program carries itself, not typed by the user.
+TDateTime StrToDateTimeYMD(const std::string& text);

@@ -147,3 +147,46 @@ void DecompressContainer(TStream& source, TStream& dest, long count)
         remaining -= n;
     }
 }
+
+void DecompressBlock(const void* source, long sourceSize, void* dest, long count)
+{
+    if (count < 0 || sourceSize < 0)
+        RaiseZlibError();
+    if (count == 0)
+        return;
+    z_stream zs;
+    std::memset(&zs, 0, sizeof zs);
+    if (inflateInit(&zs) != Z_OK)
+        RaiseZlibError();
+    struct TEnd {
+        z_stream& zs;
+        ~TEnd() { inflateEnd(&zs); }
+    } end{zs};
+    zs.next_in = static_cast<Bytef*>(const_cast<void*>(source));
+    zs.avail_in = static_cast<uInt>(sourceSize);
+    zs.next_out = static_cast<Bytef*>(dest);
+    zs.avail_out = static_cast<uInt>(count);
+    // One call over the whole block: zlib then keeps no window copy of what it produced.
+    int ret = inflate(&zs, Z_FINISH);
+    if (ret == Z_STREAM_END) {
+        if (zs.avail_out != 0)   // the zlib stream ended before the declared size
+            RaiseZlibError();
+        return;
+    }
+    if (ret != Z_BUF_ERROR && ret != Z_OK)
+        RaiseZlibError();
+    if (zs.avail_out != 0)   // the source ran out before count bytes
+        RaiseReadError();
+    // count bytes are out and the stream goes on: as DecompressContainer, let it reach its end
+    // (and its Adler-32) if it ends here; one more byte means it simply holds more.
+    if (zs.avail_in == 0)   // nothing left to show where the stream ends
+        RaiseReadError();
+    unsigned char scratch = 0;
+    zs.next_out = &scratch;
+    zs.avail_out = 1;
+    ret = inflate(&zs, Z_FINISH);
+    if (ret != Z_STREAM_END && ret != Z_BUF_ERROR && ret != Z_OK)
+        RaiseZlibError();
+    if (ret != Z_STREAM_END && zs.avail_out != 0)   // the source ran out before the end
+        RaiseReadError();
+}

@@ -51,3 +51,8 @@ bool ReadContainerHeader(TStream& source, long& size);
 // container that fits one chunk writes nothing to dest when its checksum is wrong.
 // dest holds the chunks written so far after a failure; callers discard it.
 void DecompressContainer(TStream& source, TStream& dest, long count);
+
+// The same decoding for a container's zlib stream already in memory (source, sourceSize bytes),
+// into a block of count bytes, in one pass without the chunk copies: the same failures
+// (EReadError when source ends first). dest holds partly decoded bytes after a failure.
+void DecompressBlock(const void* source, long sourceSize, void* dest, long count);

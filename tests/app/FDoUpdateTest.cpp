@@ -1,136 +1,52 @@
 // The progress dialog's run into temporary folders: what lands on disk, the progress steps, and
-// every failure with the text the user sees.
-#include "app/FDoUpdate.h"
-#include "app/FMain.h"
+// every failure with the text the user sees; any failure leaves the old installation whole.
+#include "UpdateRunFixture.h"
+
 #include "framework/Exception.h"
-#include "framework/ProgressBar.h"
+#include "framework/FileHandle.h"
 #include "framework/Stream.h"
-#include "support/BoxWatcher.h"
-#include "support/FormTesting.h"
 #include "support/ShortDateSetting.h"
-#include "support/TempFolder.h"
-
-#include "PayloadFiles.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <memory>
+
+using namespace update_run;
 
 namespace {
 
-const char* const kNames[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
-const char* const kSamples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
-                                ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
-const std::string kOld = "old release";
+const char kUnexpected[] = "予期しないエラーが発生しました\r\n";
 
-std::string ReadFileBytes(const std::string& path)
+std::string CreateErrorText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return kUnexpected + std::string("ﾌｧｲﾙ ") + path + " を作成できません";
 }
 
-// The release stamp, 2000-01-15 02:02:00 local time, as the file system keeps it.
-FILETIME ReleaseTimeUtc()
+// Another program's handle on the file, without sharing.
+std::unique_ptr<TFileHandle> HoldOpen(const std::string& path)
 {
-    SYSTEMTIME local = {};
-    local.wYear = 2000;
-    local.wMonth = 1;
-    local.wDay = 15;
-    local.wHour = 2;
-    local.wMinute = 2;
-    FILETIME localTime, utc;
-    SystemTimeToFileTime(&local, &localTime);
-    LocalFileTimeToFileTime(&localTime, &utc);
-    return utc;
+    return std::make_unique<TFileHandle>(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-FILETIME LastWriteTime(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b)
-{
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-class TRecordingDoUpdate : public TfrmDoUpdate {
-public:
-    using TfrmDoUpdate::TfrmDoUpdate;
-    std::vector<int> positions;
-    int maximum = 0;
-
-protected:
-    void ShowProgress(int position) override
-    {
-        positions.push_back(position);
-        maximum = ProgressBar1->Max();
-        TfrmDoUpdate::ShowProgress(position);
-    }
-};
-
-class FDoUpdateTest : public FormTest {
-protected:
-    void SetUp() override
-    {
-        FormTest::SetUp();
-        app_->SetTitle("ザンデラ2.02アップデータ");
-        main_ = app_->CreateForm<TfrmMain>();
-        TargetFolder = folder_.Path();
-    }
-    void TearDown() override
-    {
-        TargetFolder.clear();
-        FormTest::TearDown();
-    }
-
-    // Shows the dialog as the main window does; the boxes it shows are read and closed.
-    TModalResult Run()
-    {
-        ModalWatchdog watchdog;
-        BoxWatcher watcher;
-        TRecordingDoUpdate dialog(main_);
-        TModalResult result = dialog.ShowModal();
-        positions_ = dialog.positions;
-        maximum_ = dialog.maximum;
-        boxes_ = watcher.Boxes();
-        EXPECT_FALSE(watchdog.Fired());
-        EXPECT_FALSE(app_->OnException()) << "the dialog's report must be removed on close";
-        return result;
-    }
-    std::string OnlyBoxText() const
-    {
-        EXPECT_EQ(1u, boxes_.size());
-        return boxes_.empty() ? std::string() : boxes_[0].text;
-    }
-
-    TempFolder folder_;
-    TfrmMain* main_ = nullptr;
-    std::vector<int> positions_;
-    int maximum_ = 0;
-    std::vector<SeenBox> boxes_;
-};
+using FDoUpdateTest = UpdateRunTest;
 
 } // namespace
 
 TEST_F(FDoUpdateTest, WritesAndStampsAllFourFilesWithTwelveProgressSteps)
 {
-    folder_.Write("ZANDERA2.EXE", kOld);  // replaced
-    folder_.Write("README.TXT", kOld + kOld);
+    folder_.Write("ZANDERA2.EXE", "old release");  // replaced
+    folder_.Write("README.TXT", "old release, longer");
     ASSERT_EQ(mrOk, Run());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(12, maximum_);
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), positions_);
-    for (int i = 0; i < 4; ++i) {
-        std::string path = folder_.File(kNames[i]);
-        EXPECT_EQ(ReadFileBytes(kSamples[i]), folder_.Read(kNames[i])) << kNames[i];
-        EXPECT_TRUE(SameTime(ReleaseTimeUtc(), LastWriteTime(path))) << kNames[i];
-    }
-    EXPECT_EQ(4u, folder_.Names().size()); // no temporary file left
+    ExpectNewInstallation(folder_);
+
+    // The stamp step on its own, as on a file written by someone else.
+    folder_.Write("OTHER.TXT", "x");
+    TfrmDoUpdate dialog(main_);
+    dialog.StampFile(folder_.File("OTHER.TXT"));
+    EXPECT_EQ(kReleaseStamp, LocalStamp(folder_.File("OTHER.TXT")));
 }
 
 TEST_F(FDoUpdateTest, FolderWithTrailingBackslashGivesTheSamePaths)
@@ -140,73 +56,123 @@ TEST_F(FDoUpdateTest, FolderWithTrailingBackslashGivesTheSamePaths)
     EXPECT_EQ(ReadFileBytes(kSamples[3]), folder_.Read("README.TXT"));
 }
 
-TEST_F(FDoUpdateTest, ReadOnlyHelpFileStopsAfterTheExecutable)
+TEST_F(FDoUpdateTest, ReadOnlyHelpFileChangesNothingAndARetryThenSucceeds)
 {
-    folder_.Write("ZANDERA2.HLP", kOld);
-    folder_.Write("ZANDERA2.PPR", kOld);
+    InstallOld(folder_);
     std::string hlp = folder_.File("ZANDERA2.HLP");
     SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(mrCancel, Run());
     EXPECT_EQ("ファイルが読み取り専用になっているためアップデートできません\r\n" + hlp,
               OnlyBoxText());
     EXPECT_EQ(BoxWatcher::ExclamationIcon(), boxes_[0].icon);
-    EXPECT_EQ(ReadFileBytes(kSamples[0]), folder_.Read("ZANDERA2.EXE"));
-    EXPECT_TRUE(SameTime(ReleaseTimeUtc(), LastWriteTime(folder_.File("ZANDERA2.EXE"))));
-    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
-    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.PPR"));
-    EXPECT_EQ(3u, folder_.Names().size()); // README.TXT not created
+    ExpectOldInstallation(folder_);
+
+    // The user clears the attribute, as the report says, and tries again.
     SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(mrOk, Run());
+    EXPECT_TRUE(boxes_.empty());
+    ExpectNewInstallation(folder_);
 }
 
-TEST_F(FDoUpdateTest, FileInUseKeepsItsOldBytes)
+// A file that cannot be replaced, found before anything is written or only while the files are
+// put in place: either way every file is as it was and no staged or backup file remains.
+TEST_F(FDoUpdateTest, AFileThatCannotBeReplacedLeavesAllFourAsTheyWere)
 {
-    folder_.Write("ZANDERA2.PPR", kOld);
-    std::string ppr = folder_.File("ZANDERA2.PPR");
-    HANDLE held = CreateFileA(ppr.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(mrCancel, Run());
-    CloseHandle(held);
-    EXPECT_EQ("予期しないエラーが発生しました\r\nﾌｧｲﾙ " + ppr + " を作成できません", OnlyBoxText());
-    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.PPR"));
-    EXPECT_EQ((std::vector<std::string>{"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR"}),
-              folder_.Names());
+    const std::string ppr = folder_.File("ZANDERA2.PPR");
+    const std::string exe = folder_.File("ZANDERA2.EXE");
+    struct Case {
+        const char* what;
+        std::string held;    // the file another program holds open
+        int heldFrom;        // the progress position from which it is held (0: from the start)
+    } cases[] = {
+        {"PPR in use from the start", ppr, 0},
+        // After its staging, while the files are put in place: EXE and HLP are in and must go
+        // back.
+        {"PPR in use only at the swap", ppr, 12},
+        // The first file: nothing is in yet, the four staged files must go.
+        {"EXE in use only at the swap", exe, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallOld(folder_);
+        std::unique_ptr<TFileHandle> holder;
+        if (c.heldFrom == 0)
+            holder = HoldOpen(c.held);
+        EXPECT_EQ(mrCancel, Run([&](int position) {
+            if (position == c.heldFrom)
+                holder = HoldOpen(c.held);
+        }));
+        ASSERT_TRUE(holder && holder->Valid());
+        holder.reset();
+        EXPECT_EQ(CreateErrorText(c.held), OnlyBoxText());
+        ExpectOldInstallation(folder_);
+    }
 }
 
 TEST_F(FDoUpdateTest, MissingTargetFolderIsACreateError)
 {
     TargetFolder = folder_.File("gone");
     EXPECT_EQ(mrCancel, Run());
-    EXPECT_EQ("予期しないエラーが発生しました\r\nﾌｧｲﾙ " + folder_.File("gone\\ZANDERA2.EXE")
-                  + " を作成できません",
-              OnlyBoxText());
+    EXPECT_EQ(CreateErrorText(folder_.File("gone\\ZANDERA2.EXE")), OnlyBoxText());
 }
 
-TEST_F(FDoUpdateTest, DayFirstLocaleWritesNothing)
-{
-    folder_.Write("ZANDERA2.EXE", kOld);
-    ShortDateSetting dayFirst("dd/MM/yyyy", "/");
-    EXPECT_EQ(mrCancel, Run());
-    EXPECT_EQ("予期しないエラーが発生しました\r\n'00/01/15 02:02:00' は日付または時刻ではありません",
-              OnlyBoxText());
-    EXPECT_EQ(kOld, folder_.Read("ZANDERA2.EXE"));
-    EXPECT_EQ(std::vector<std::string>{"ZANDERA2.EXE"}, folder_.Names());
-}
-
-TEST_F(FDoUpdateTest, FullDiskLeavesTheInstalledFileIntact)
+TEST_F(FDoUpdateTest, FullDiskLeavesTheInstallationAsItWas)
 {
     const char* disk = std::getenv("ZA2_FULL_DISK");
     if (!disk || !*disk)
         GTEST_SKIP() << "no small disk mounted (ZA2_FULL_DISK unset)";
     TempFolder small(disk);
     TargetFolder = small.Path();
-    small.Write("ZANDERA2.EXE", kOld);
+    InstallOld(small);
     // Leave less room than the executable needs.
-    std::string filler(500 * 1024, 'f');
-    small.Write("FILLER", filler);
+    small.Write("FILLER", std::string(500 * 1024, 'f'));
     EXPECT_EQ(mrCancel, Run());
-    EXPECT_EQ("予期しないエラーが発生しました\r\nｽﾄﾘｰﾑへの書き込みｴﾗｰ", OnlyBoxText());
-    EXPECT_EQ(kOld, small.Read("ZANDERA2.EXE"));
-    EXPECT_EQ((std::vector<std::string>{"FILLER", "ZANDERA2.EXE"}), small.Names());
+    EXPECT_EQ(kUnexpected + std::string("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"), OnlyBoxText());
+    ExpectOldInstallation(small, {"FILLER"});
+}
+
+// The release stamp is the release's own constant: any user's date format gives the same day.
+TEST_F(FDoUpdateTest, EveryDateFormatStampsTheSameReleaseTime)
+{
+    const struct {
+        const char* format;
+        const char* separator;
+    } formats[] = {{"dd/MM/yyyy", "/"}, {"M/d/yyyy", "/"}, {"dd.MM.yyyy", "."}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.format);
+        ShortDateSetting setting(f.format, f.separator);
+        InstallOld(folder_);
+        EXPECT_EQ(mrOk, Run());
+        EXPECT_TRUE(boxes_.empty());
+        ExpectNewInstallation(folder_);
+    }
+}
+
+// Run by the test update_run_tests_dst_zone in a zone of standard time UTC+1 whose summer time
+// (UTC+2) runs from the fourth Sunday of January to the last Sunday of December: the stamp must
+// take the offset of its own date (standard time on 15 January), not today's.
+TEST_F(FDoUpdateTest, DaylightSavingZoneStampsWithTheOffsetOfTheStampsDate)
+{
+    if (!std::getenv("ZA2_DST_TEST_ZONE"))
+        GTEST_SKIP() << "runs in its own zone (test update_run_tests_dst_zone)";
+    TIME_ZONE_INFORMATION zone = {};
+    const DWORD today = GetTimeZoneInformation(&zone);
+    ASSERT_NE(TIME_ZONE_ID_UNKNOWN, today) << "Wine took no daylight-saving rule from TZ";
+    ASSERT_EQ(-60, zone.Bias + zone.StandardBias);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wMonth != 1 && !(now.wMonth == 12 && now.wDay >= 25))
+        EXPECT_EQ(TIME_ZONE_ID_DAYLIGHT, today) << "today's offset is not the stamp date's";
+    ASSERT_EQ(mrOk, Run());
+    for (const char* name : kNames) {
+        FILETIME written = LastWriteTime(folder_.File(name));
+        SYSTEMTIME utc = {};
+        FileTimeToSystemTime(&written, &utc);
+        EXPECT_EQ((std::vector<int>{2000, 1, 15, 1, 2, 0}),
+                  (std::vector<int>{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute,
+                                    utc.wSecond}))
+            << name;
+    }
 }
 
 TEST_F(FDoUpdateTest, ReadPayloadCopiesPlainResourcesAndNamesMissingOnes)

@@ -7,6 +7,7 @@
 #include "framework/ImageControl.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
+#include "framework/Label.h"
 #include "support/ShortDateSetting.h"
 
 #include <gtest/gtest.h>
@@ -133,18 +134,24 @@ TEST_F(FMainTest, WindowFollowsItsLayout)
     EXPECT_TRUE(TargetFolder.empty());
 }
 
-TEST_F(FMainTest, TimeStampFollowsTheUserLocale)
+TEST_F(FMainTest, TimeStampIsTheSameUnderEveryDateFormat)
 {
-    {
-        ShortDateSetting japanese("yyyy/MM/dd", "/");
-        EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 15) + EncodeTime(2, 2, 0, 0), main_->TimeStamp());
+    const struct {
+        const char* format;
+        const char* separator;
+    } formats[] = {{"yyyy/MM/dd", "/"}, {"dd/MM/yyyy", "/"}, {"M/d/yyyy", "/"},
+                   {"dd.MM.yyyy", "."}};
+    for (const auto& f : formats) {
+        ShortDateSetting setting(f.format, f.separator);
+        EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 15) + EncodeTime(2, 2, 0, 0), main_->TimeStamp())
+            << f.format;
     }
-    ShortDateSetting dayFirst("dd/MM/yyyy", "/");
+    main_->lblTimeStamp->SetCaption("00/13/15 02:02:00");
     try {
         main_->TimeStamp();
         FAIL();
     } catch (const EConvertError& e) {
-        EXPECT_EQ("'00/01/15 02:02:00' は日付または時刻ではありません", e.Message());
+        EXPECT_EQ("'00/13/15 02:02:00' は日付または時刻ではありません", e.Message());
     }
 }
 

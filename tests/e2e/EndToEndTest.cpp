@@ -256,9 +256,10 @@ TEST_F(EndToEnd, ExecutableWithoutVersionIsRefused)
     ExpectRefused("e2e_none", kCannotUpdate);
 }
 
-TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
+TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndChangesNoFile)
 {
     Install("e2e_2010");
+    const std::string installedExe = FileBytes(folder_.File("Zandera2.exe"));
     std::string hlp = folder_.File("ZANDERA2.HLP");
     SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_READONLY);
     HWND dialog = OpenFolderDialog();
@@ -270,10 +271,12 @@ TEST_F(EndToEnd, ReadOnlyFileFailsWithBothMessagesAndLeavesLaterFilesAlone)
     ExpectBox(kFailed);
     ExitFromIdle();
     SetFileAttributesA(hlp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(FileBytes(ZA2_PAYLOAD_FILE_ZANDERA2_EXE), folder_.Read("ZANDERA2.EXE"));
+    // All or nothing: the executable too is still 2.01, so the update can be run again.
+    EXPECT_EQ(installedExe, FileBytes(folder_.File("Zandera2.exe")));
     EXPECT_EQ(kOld, folder_.Read("ZANDERA2.HLP"));
     EXPECT_EQ(kOld, folder_.Read("ZANDERA2.PPR"));
     EXPECT_EQ(kOld, folder_.Read("README.TXT"));
+    EXPECT_EQ(4u, folder_.Names().size()) << "no staged or backup file left";
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // A seeded, time-bounded robustness run: mutated containers through ReadContainerHeader and
-// DecompressContainer. Each must decode or fail with one of the decoder's messages; none may
-// crash, hang, or touch memory outside the source and the destination.
+// DecompressContainer (and DecompressBlock, which must agree). Each must decode or fail with one
+// of the decoder's messages; none may crash, hang, or touch memory outside the source and the
+// destination.
 //
 //   ZA2_FUZZ_SEED=n     another seed (the failing seed and case are printed on a failure)
 //   ZA2_FUZZ_MS=n       run time in milliseconds (default 3000; at least kMinCases cases run)
@@ -243,6 +244,7 @@ TEST(ContainerFuzz, MutatedContainersDecodeOrFailCleanly)
         bool ok = false;
         long long written = 0;
         bool overrun = false;
+        Bytes sunk;
         try {
             if (size >= 0 && size <= kDestLimit) {
                 GuardedSink dest(size);
@@ -256,6 +258,7 @@ TEST(ContainerFuzz, MutatedContainersDecodeOrFailCleanly)
                 }
                 written = dest.Position();
                 overrun = dest.overrun;
+                sunk.assign(dest.Data(), dest.Data() + size);
             } else {
                 CountingSink dest;
                 try {
@@ -286,6 +289,23 @@ TEST(ContainerFuzz, MutatedContainersDecodeOrFailCleanly)
             FAIL() << "unexpected failure: " << message;
         }
         ASSERT_LE(source.Position(), static_cast<long>(c.size()));
+
+        // The one-pass decoder of a stream in memory agrees: the same failure, the same bytes.
+        if (size >= 0 && size <= kDestLimit) {
+            GuardedBlock block(static_cast<size_t>(size));
+            std::string blockMessage;
+            try {
+                DecompressBlock(sourceBlock.Data() + kContainerHeaderSize,
+                                static_cast<long>(c.size()) - kContainerHeaderSize, block.Data(),
+                                size);
+            } catch (const Exception& e) {
+                blockMessage = e.Message();
+            }
+            ASSERT_EQ(message, blockMessage);
+            if (ok) {
+                ASSERT_TRUE(Bytes(block.Data(), block.Data() + size) == sunk);
+            }
+        }
     }
     std::printf("payload fuzz: seed %u, %u cases in %lu ms: %u containers, %u decoded, %u \"error\", "
                 "%u read errors\n",

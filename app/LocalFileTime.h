@@ -1,0 +1,10 @@
+#pragma once
+// A local date and time as the file system keeps it (UTC), converted with the daylight-saving
+// state of that date, not of today.
+#include "framework/DateTime.h"
+
+#include <windows.h>
+
+// False when the time cannot be given to a file (outside the MS-DOS range 1980-2099, or a
+// conversion failed); the time is taken in two-second steps, as MS-DOS times are.
+bool LocalToFileTime(TDateTime local, FILETIME& utc);
