@@ -452,6 +452,19 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (TWinControl* child = FromHandle(item->hwndItem)) {
+            child->DrawItem(*item);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<LRESULT>(child->ControlColors(reinterpret_cast<HDC>(wParam)));
+        break;
     case WM_ERASEBKGND:
         if (ownClass_) {
             EraseBackground(reinterpret_cast<HDC>(wParam));
@@ -471,6 +484,16 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefaultHandler(message, wParam, lParam);
+}
+
+HBRUSH TWinControl::ControlColors(HDC dc)
+{
+    SetTextColor(dc, ColorToRGB(Font().Color()));
+    SetBkColor(dc, ColorToRGB(Color()));
+    if (Color() & kSystemColorFlag)
+        return GetSysColorBrush(static_cast<int>(Color() & ~kSystemColorFlag));
+    brush_.SetColor(Color());
+    return brush_.Handle();
 }
 
 void TWinControl::EraseBackground(HDC dc)

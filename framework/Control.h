@@ -209,6 +209,11 @@ protected:
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
     // A notification (WM_COMMAND code) of this control's own window, sent to its parent.
     virtual void Command(WORD /*code*/) {}
+    // An item of this owner-drawn control to draw (WM_DRAWITEM, sent to its parent).
+    virtual void DrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+    // Text and background of this system control (WM_CTLCOLOR..., sent to its parent): the
+    // font's and the control's colours; returns the background brush.
+    HBRUSH ControlColors(HDC dc);
     // Background of the toolkit's own windows; false leaves it to the window class.
     virtual void EraseBackground(HDC dc);
     // The window's own drawing before its non-windowed children.

@@ -17,6 +17,8 @@ namespace {
 
 const char kLayoutResourceType[] = "LAYOUT";
 const UINT kResizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+// Access keys are single-byte characters: a lead byte of a double-byte character is none.
+const WPARAM kFirstAccessChar = 0x80;
 
 // Disables the thread's other enabled, visible top-level windows while a form is modal.
 class TOtherWindowsDisabled {
@@ -480,7 +482,7 @@ bool TForm::PressButton(TBitBtn* button)
     return true;
 }
 
-// Alt and a caption's access key: presses that button, or focuses the label's control.
+// A caption's access key: presses that button, or focuses the label's control.
 bool TForm::HandleAccessKey(char key)
 {
     bool handled = false;
@@ -505,25 +507,35 @@ bool TForm::HandleAccessKey(char key)
 
 bool TForm::HandleDialogKey(const MSG& message)
 {
-    if (message.message == WM_SYSCHAR && HandleAllocated() && IsWindowEnabled(Handle())
-        && message.wParam < 0x80)
-        return HandleAccessKey(
-            static_cast<char>(std::toupper(static_cast<unsigned char>(message.wParam))));
-    if (message.message != WM_KEYDOWN || !HandleAllocated() || !IsWindowEnabled(Handle()))
+    bool keyMessage = message.message == WM_KEYDOWN || message.message == WM_CHAR
+                      || message.message == WM_SYSCHAR;
+    if (!keyMessage || !HandleAllocated() || !IsWindowEnabled(Handle()))
         return false;
     HWND window = Handle();
     HWND focus = GetFocus();
     if (focus && focus != window && !IsChild(window, focus))
         focus = nullptr;
+    if (message.message != WM_KEYDOWN) {
+        // Alt and a letter always; a bare letter only where the focus takes no typed text
+        // (a button, not an edit box), as in the system's dialogs.
+        bool bare = message.message == WM_CHAR;
+        if (message.wParam >= kFirstAccessChar || message.wParam < ' '
+            || (bare && FocusWantsKey(focus, message, DLGC_WANTCHARS | DLGC_WANTMESSAGE)))
+            return false;
+        return HandleAccessKey(
+            static_cast<char>(std::toupper(static_cast<unsigned char>(message.wParam))));
+    }
     switch (message.wParam) {
     case VK_RETURN:
-        if (auto* focusedButton = dynamic_cast<TBitBtn*>(FromHandle(focus)))
+    case VK_ESCAPE: {
+        // The focused control comes first: Enter opens a list entry, Esc closes a drop-down.
+        auto* focusedButton = dynamic_cast<TBitBtn*>(FromHandle(focus));
+        if (focusedButton && message.wParam == VK_RETURN)
             return PressButton(focusedButton);
         if (FocusWantsKey(focus, message, DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))
             return false;
-        return PressButton(DefaultButton());
-    case VK_ESCAPE:
-        return PressButton(CancelButton());
+        return PressButton(message.wParam == VK_RETURN ? DefaultButton() : CancelButton());
+    }
     case VK_TAB: {
         if (GetKeyState(VK_CONTROL) < 0 || FocusWantsKey(focus, message, DLGC_WANTTAB))
             return false;

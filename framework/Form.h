@@ -130,8 +130,8 @@ public:
     bool CloseQuery();
 
     // Dialog keys of a message headed for this form or one of its controls (Enter, Esc, Tab,
-    // Alt and an access key).
-    // True when the message was used up.
+    // an access key with or without Alt), unless the focused control asks for the key itself
+    // (WM_GETDLGCODE). True when the message was used up.
     bool HandleDialogKey(const MSG& message);
     // The form that a window belongs to, or nullptr.
     static TForm* FormOfWindow(HWND window);

@@ -2,6 +2,7 @@
 
 #include "app/AppStrings.h"
 #include "app/Pathutil.h"
+#include "framework/GdiHandle.h"
 #include "framework/Layout.h"
 #include "framework/ResText.h"
 
@@ -14,6 +15,24 @@ namespace {
 const int kDefaultWidth = 145;
 const int kDefaultHeight = 97;
 const DWORD kHiddenFolder = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// The tree's geometry: the step in per level, the space left of the root's picture and
+// between a picture and its name, and the highlight's margin around the name.
+const int kIndentStep = 8;
+const int kLeftMargin = 2;
+const int kPictureGap = 4;
+const int kTextPadding = 2;
+const UINT kNameFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+
+// The owner-draw data of an entry: its level in the low word, its picture in the high word.
+LPARAM EncodeLook(const TFolderLook& look)
+{
+    return static_cast<LPARAM>(MAKELONG(look.level, static_cast<WORD>(look.picture)));
+}
+
+TFolderLook DecodeLook(ULONG_PTR data)
+{
+    return TFolderLook{LOWORD(data), static_cast<TFolderPicture>(HIWORD(data))};
+}
 
 class FindHandle {
 public:
@@ -122,7 +141,8 @@ void TDirectoryListBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     params.className = "LISTBOX";
-    params.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    params.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS
+                    | WS_VSCROLL;
     params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -132,8 +152,11 @@ void TDirectoryListBox::HandleCreated()
     HWND list = Handle();
     SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight_, 0));
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : entries_)
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& entry = entries_[static_cast<size_t>(i)];
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), EncodeLook(LookOf(i)));
+    }
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(ancestorCount_ - 1), 0);
 }
 
@@ -181,6 +204,52 @@ std::string TDirectoryListBox::Entry(int index) const
     if (index < 0 || index >= Count())
         return std::string();
     return entries_[static_cast<size_t>(index)];
+}
+
+TFolderLook TDirectoryListBox::LookOf(int index) const
+{
+    if (index < ancestorCount_)
+        return TFolderLook{index, TFolderPicture::Open};
+    return TFolderLook{ancestorCount_, TFolderPicture::Closed};
+}
+
+TFolderLook TDirectoryListBox::ItemLook(int index)
+{
+    return DecodeLook(static_cast<ULONG_PTR>(
+        SendMessageA(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0)));
+}
+
+void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.itemID >= static_cast<UINT>(Count()))
+        return;  // the empty list's focus rectangle: nothing to draw
+    TSavedDC saved(item.hDC);
+    RECT row = item.rcItem;
+    FillRect(item.hDC, &row, ControlColors(item.hDC));
+    TFolderLook look = DecodeLook(item.itemData);
+    int x = row.left + kLeftMargin + look.level * kIndentStep;
+    int y = row.top + (row.bottom - row.top - kFolderPictureHeight) / 2;
+    DrawFolderPicture(item.hDC, x, y, look.picture);
+    row.left = x + kFolderPictureWidth + kPictureGap;
+    DrawName(item.hDC, row, entries_[item.itemID], item.itemState);
+}
+
+// The name, highlighted when selected, with the focus frame around it, not the whole row.
+void TDirectoryListBox::DrawName(HDC dc, RECT area, const std::string& name, UINT state)
+{
+    RECT text = area;
+    DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &text, kNameFormat | DT_CALCRECT);
+    RECT box{area.left, area.top,
+             std::min(area.right, text.right + 2 * kTextPadding), area.bottom};
+    if (state & ODS_SELECTED) {
+        FillRect(dc, &box, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    }
+    SetBkMode(dc, TRANSPARENT);
+    RECT inner{box.left + kTextPadding, box.top, box.right, box.bottom};
+    DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &inner, kNameFormat);
+    if (state & ODS_FOCUS)
+        DrawFocusRect(dc, &box);
 }
 
 std::string TDirectoryListBox::EntryPath(int index) const

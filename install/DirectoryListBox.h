@@ -1,8 +1,11 @@
 #pragma once
 // The folder list: the current folder with its ancestors above it and its sub-folders below,
-// one name a line. Double-click or Enter on an entry makes it the current folder.
+// drawn as a tree: each ancestor one step further in than its parent with an open folder, the
+// current folder likewise, its sub-folders one step further with a closed folder. Double-click
+// or Enter on an entry makes it the current folder.
 #include "framework/Control.h"
 #include "framework/Exception.h"
+#include "install/FolderPicture.h"
 
 #include <functional>
 #include <string>
@@ -10,6 +13,12 @@
 
 // A folder that cannot be entered (missing, drive not ready, access refused).
 ZA2_EXCEPTION_KIND(EFolderError, Exception);
+
+// How an entry is drawn: its depth in the tree (0: the drive's root) and its picture.
+struct TFolderLook {
+    int level = 0;
+    TFolderPicture picture = TFolderPicture::Open;
+};
 
 class TDirectoryListBox : public TWinControl {
 public:
@@ -30,6 +39,8 @@ public:
     int Count() const { return static_cast<int>(entries_.size()); }
     // Entry index's text: the drive root ("C:\") or a folder name.
     std::string Entry(int index) const;
+    // The look the list window holds for entry index (its owner-draw data).
+    TFolderLook ItemLook(int index);
 
     // Follows every change of the current folder (the linked drive list uses it).
     std::function<void()> DirectoryChanged;
@@ -42,8 +53,11 @@ protected:
     void HandleCreated() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Command(WORD code) override;
+    void DrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
+    TFolderLook LookOf(int index) const;
+    void DrawName(HDC dc, RECT area, const std::string& name, UINT state);
     // The path that entry index stands for.
     std::string EntryPath(int index) const;
     void Fill();

@@ -14,6 +14,9 @@ namespace {
 const char kTitle[] = "ザンデラ2.02アップデータ";
 const char kUpdate[] = "アップデート";
 const char kStart[] = "開始";
+const char kBrowse[] = "参照(&R)...";
+const char kPickerCaption[] = "フォルダの選択";
+const char kPickerOk[] = "はい";
 const char kProgressClass[] = "msctls_progress32";
 
 std::string shots;
@@ -105,6 +108,15 @@ int main(int argc, char** argv)
     if (!WaitEnabled(start, true))
         return Fail("the proposed folder holds no Zandera2.exe");
     Shot(dialog, "2-folder");
+    // The folder picker, confirmed where it opens: the proposed folder stays.
+    Click(FindControl(dialog, kBrowse));
+    HWND picker = app.WaitForWindowWith(kPickerCaption, kPickerOk, kWaitMs);
+    if (!picker)
+        return Fail("the folder picker did not open");
+    Shot(picker, "5-picker");
+    Click(FindControl(picker, kPickerOk));
+    if (!app.WaitUntilGone(kPickerCaption) || !WaitEnabled(start, true))
+        return Fail("the picked folder holds no Zandera2.exe");
     Click(start);
     ShotOfProgress(app);
     MessageBoxSeen box = app.WaitForMessageBox(AppUnderTest::WaitMs());

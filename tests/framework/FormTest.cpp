@@ -140,6 +140,16 @@ TEST_F(ModalTest, AccessKeysFocusTheLabelsControlOrPressTheButton)
     EXPECT_EQ(mrCancel, dialog.ModalResult());
     alt.wParam = 'z';
     EXPECT_FALSE(dialog.HandleDialogKey(alt));
+    // Without Alt the letter is text in the edit box, and an access key from a button.
+    dialog.SetModalResult(mrNone);
+    dialog.Edit1->SetFocus();
+    MSG bare{dialog.Edit1->Handle(), WM_CHAR, 'n', 0, 0, {}};
+    EXPECT_FALSE(dialog.HandleDialogKey(bare));
+    EXPECT_EQ(mrNone, dialog.ModalResult());
+    dialog.btnOk->SetFocus();
+    bare.hwnd = dialog.btnOk->Handle();
+    EXPECT_TRUE(dialog.HandleDialogKey(bare));
+    EXPECT_EQ(mrCancel, dialog.ModalResult());
 }
 
 TEST_F(ModalTest, MouseMessagesReachTheVisibleEnabledControlUnderThePoint)

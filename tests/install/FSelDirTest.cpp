@@ -139,6 +139,49 @@ TEST_F(FSelDirTest, EnterInTheFolderListOpensTheHighlightedEntryAndTheDialogStay
     EXPECT_FALSE(watchdog.Fired());
 }
 
+TEST_F(FSelDirTest, ListIsATreeOfOpenAncestorsAndClosedSubFolders)
+{
+    CreateDirectoryA(folder_.File("A").c_str(), nullptr);
+    CreateDirectoryA(folder_.File("A\\B").c_str(), nullptr);
+    CreateDirectoryA(folder_.File("A\\C").c_str(), nullptr);
+    picker_->SetFolder(folder_.File("A"));
+    auto* list = picker_->DirectoryListBox;
+    HWND window = list->Handle();
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & LBS_OWNERDRAWFIXED);
+    EXPECT_EQ(16, SendMessageA(window, LB_GETITEMHEIGHT, 0, 0));
+    const int current = list->Count() - 3;  // the root, ..., "A", then "B" and "C"
+    ASSERT_EQ("A", list->Entry(current));
+    for (int i = 0; i < list->Count(); ++i) {
+        TFolderLook look = list->ItemLook(i);
+        bool ancestor = i <= current;
+        EXPECT_EQ(ancestor ? i : current + 1, look.level) << list->Entry(i);
+        EXPECT_EQ(ancestor ? TFolderPicture::Open : TFolderPicture::Closed, look.picture)
+            << list->Entry(i);
+    }
+    // Drawing every entry goes through the owner-draw path.
+    picker_->Show();
+    SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(current + 1), 0);
+    EXPECT_TRUE(RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+}
+
+TEST_F(FSelDirTest, EscClosesTheDroppedDriveListBeforeItCancelsThePicker)
+{
+    picker_->Show();
+    HWND combo = picker_->DriveComboBox1->Handle();
+    PostMessageA(picker_->Handle(), WM_SYSCHAR, 'V', 0);  // Alt+V focuses the drive list
+    app_->ProcessMessages();
+    ASSERT_EQ(combo, GetFocus());
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+    PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 1);
+    app_->ProcessMessages();
+    EXPECT_FALSE(SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(mrNone, picker_->ModalResult());
+    PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 1);
+    app_->ProcessMessages();
+    EXPECT_EQ(mrCancel, picker_->ModalResult());
+}
+
 TEST_F(FSelDirTest, ConfirmingWithoutNavigatingReturnsTheStartFolder)
 {
     picker_->SetFolder(folder_.Path() + "\\");
