@@ -104,9 +104,12 @@ public:
 protected:
     void AssignTo(TPersistent& dest) override;
     void Draw(TCanvas& canvas, const RECT& rect) override;
+    // One stretch of source into dest; false when the device refused it (Draw then draws
+    // one destination row at a time).
+    virtual bool DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source,
+                          const void* bits);
 
 private:
-    bool DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source, const void* bits);
     void DrawByRows(TCanvas& canvas, const RECT& rect, const void* bits);
     int ImageHeight() const;
     void* SectionBits();

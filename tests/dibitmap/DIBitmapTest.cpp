@@ -580,8 +580,17 @@ TEST(DIBitmap, DrawingLeavesTheTargetsPaletteAndHoldsNoDC)
     }
 }
 
+// A device that takes no more than one row at a time, as some printers do.
+class TRowDeviceDIBitmap : public TDIBitmap {
+protected:
+    bool DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source, const void* bits) override
+    {
+        return dest.bottom - dest.top <= 1 && TDIBitmap::DrawPart(canvas, dest, source, bits);
+    }
+};
+
 // The part shown starts inside the image, so a source row counted from the wrong end shows
-// other rows (a whole-image draw would hide that).
+// other rows (a whole-image draw would hide that); also when drawn row by row.
 TEST(DIBitmap, PartOfATopDownImageShowsItsOwnRowsThroughBothClasses)
 {
     const RECT part{1, 1, 4, 3};
@@ -594,17 +603,22 @@ TEST(DIBitmap, PartOfATopDownImageShowsItsOwnRowsThroughBothClasses)
                         << route << ", height " << height << " at " << x << "," << y;
         };
         for (bool fromBits : {true, false}) {
-            TMemoryStream stored;
-            FillStream(stored, bmp.File());
-            stored.Seek(0, SeekOrigin::End);
-            stored.WriteBuffer(&part, sizeof(part));
-            stored.SetPosition(0);
-            TDIBitmap dib;
-            dib.SetDrawFromBits(fromBits);
-            dib.ReadData(stored);
-            Target target(3, 2);
-            target.bitmap.Canvas().Draw(0, 0, &dib);
-            expectPart(target, fromBits ? "DIB bitmap from bits" : "DIB bitmap through its canvas");
+            for (bool byRows : {false, true}) {
+                TMemoryStream stored;
+                FillStream(stored, bmp.File());
+                stored.Seek(0, SeekOrigin::End);
+                stored.WriteBuffer(&part, sizeof(part));
+                stored.SetPosition(0);
+                TRowDeviceDIBitmap rowDevice;
+                TDIBitmap plain;
+                TDIBitmap& dib = byRows ? rowDevice : plain;
+                dib.SetDrawFromBits(fromBits);
+                dib.ReadData(stored);
+                Target target(3, 2);
+                target.bitmap.Canvas().Draw(0, 0, &dib);
+                expectPart(target, std::string(fromBits ? "from bits" : "through the canvas") +
+                                       (byRows ? ", row by row" : ""));
+            }
         }
         TBitmap bitmap;
         TMemoryStream file;
