@@ -520,7 +520,7 @@ void TSafetyBitmap::DecodeRunLengths(const BYTE* file, long size)
     const int depth = rle4 ? 4 : 8;
     if (header.biBitCount != depth || header.biClrUsed > static_cast<DWORD>(kMaxColors) ||
         header.biWidth < 0 || header.biHeight <= 0 ||
-        !WithinImageBudget(DibImageBytes(header.biWidth, header.biHeight, depth)))
+        !ImageWithinBudget(header.biWidth, header.biHeight))
         RaiseInvalidImage();
     int count = LOWORD(header.biClrUsed);
     if (count == 0)

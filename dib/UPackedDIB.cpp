@@ -109,20 +109,21 @@ void ReadInfo(TStream& stream, TPackedDIB& dib, DWORD size)
 // Bytes of the section and of the stored pixels; both checked before a section is made.
 void CheckSizes(TStream& stream, const TPackedDIB& dib)
 {
-    TByteCount section = 0;
+    bool withinBudget = false;
     TByteCount stored = 0;
     const BITMAPINFOHEADER& header = dib.info.header;
     if (header.biSize == kCoreHeaderSize) {
         BITMAPCOREHEADER core{};
         std::memcpy(&core, &header, sizeof(core));
-        section = stored = DibImageBytes(core.bcWidth, core.bcHeight, core.bcBitCount);
+        withinBudget = ImageWithinBudget(core.bcWidth, core.bcHeight);
+        stored = DibImageBytes(core.bcWidth, core.bcHeight, core.bcBitCount);
     } else {
-        section = DibImageBytes(header.biWidth, header.biHeight, header.biBitCount);
+        withinBudget = ImageWithinBudget(header.biWidth, header.biHeight);
         const bool runLengths = dib.compression == BI_RLE8 || dib.compression == BI_RLE4;
         stored = runLengths ? header.biSizeImage
                             : DibImageBytes(header.biWidth, header.biHeight, dib.sourceDepth);
     }
-    if (!WithinImageBudget(section))
+    if (!withinBudget)
         RaiseInvalidImage();
     if (stored > RemainingBytes(stream))
         RaiseReadError();

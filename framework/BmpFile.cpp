@@ -161,9 +161,9 @@ void DecodeRunLengths(TBitmapImage& image, TDibInfo info, const std::vector<BYTE
 std::shared_ptr<TBitmapImage> ReadPixels(TBoundedReader& reader, TDibInfo& info)
 {
     BITMAPINFOHEADER& header = info.header;
-    const TByteCount total = DibImageBytes(header.biWidth, header.biHeight, header.biBitCount);
-    if (!WithinImageBudget(total))
+    if (!ImageWithinBudget(header.biWidth, header.biHeight))
         RaiseInvalidImage();
+    const TByteCount total = DibImageBytes(header.biWidth, header.biHeight, header.biBitCount);
     DWORD compression = header.biCompression;
     long long declared = header.biSizeImage;
     bool rle = compression == BI_RLE8 || compression == BI_RLE4;

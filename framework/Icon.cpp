@@ -104,7 +104,7 @@ bool ValidIconImage(const BYTE* data, size_t size)
     const TByteCount needed =
         SizeSum(SizeSum(header.biSize, SizeProduct(colors, sizeof(RGBQUAD))),
                 SizeSum(pixels, DibImageBytes(header.biWidth, rows, kMaskDepth)));
-    return WithinImageBudget(pixels) && needed <= size;
+    return ImageWithinBudget(header.biWidth, rows) && needed <= size;
 }
 
 HICON IconFromImage(const BYTE* data, size_t size, int width, int height)

@@ -10,8 +10,10 @@ using TByteCount = unsigned long long;
 constexpr TByteCount kSizeOverflow = ~0ull;
 
 // Decoded pixels a picture read from a file or a resource may take; a picture that needs more is
-// an invalid image, refused before anything is allocated for it.
+// an invalid image, refused before anything is allocated for it. Pixels count 32 bits each
+// whatever their depth: GDI converts through 32-bit rows, so a 1-bit image costs as much.
 constexpr TByteCount kMaxDecodedImageBytes = 64ull << 20;
+constexpr int kBudgetBitsPerPixel = 32;
 
 inline TByteCount SizeSum(TByteCount a, TByteCount b)
 {
@@ -51,4 +53,10 @@ inline TByteCount DibImageBytes(long long width, long long height, int depth)
 inline bool WithinImageBudget(TByteCount bytes)
 {
     return bytes <= kMaxDecodedImageBytes;
+}
+
+// Whether an image of width x |height| pixels of any depth keeps the budget.
+inline bool ImageWithinBudget(long long width, long long height)
+{
+    return WithinImageBudget(DibImageBytes(width, height, kBudgetBitsPerPixel));
 }

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kOutputBytesPerPixel = 3;   // BGR triples
-
 // The library reports errors through a callback that must not return; it jumps back to the
 // decoder's last checkpoint instead, carrying the library's message.
 struct TJpegErrorManager {
@@ -75,16 +73,15 @@ public:
         return true;
     }
 
-    // What decoding takes: the 24-bit rows, and for a progressive image the coefficients of
-    // the whole image, which the library holds until the last scan.
-    TByteCount DecodedBytes() const
+    // Whether decoding keeps the decoded image budget: the rows, and for a progressive image
+    // also the coefficients of the whole image, which the library holds until the last scan.
+    bool WithinBudget() const
     {
         const TByteCount pixels = SizeProduct(info_.image_width, info_.image_height);
-        TByteCount bytes = SizeProduct(pixels, kOutputBytesPerPixel);
-        if (info_.progressive_mode)
-            bytes = SizeSum(bytes, SizeProduct(SizeProduct(pixels, info_.num_components),
-                                               sizeof(JCOEF)));
-        return bytes;
+        const TByteCount coefficients =
+            SizeProduct(SizeProduct(pixels, info_.num_components), sizeof(JCOEF));
+        return ImageWithinBudget(info_.image_width, info_.image_height) &&
+               (!info_.progressive_mode || WithinImageBudget(coefficients));
     }
 
     // Starts decompressing into BGR triples, the order of a 24-bit DIB.
@@ -129,7 +126,7 @@ std::unique_ptr<TBitmap> Decode(const std::vector<BYTE>& data)
     if (!decoder.ReadHeader(data.data(), static_cast<unsigned long>(data.size())))
         RaiseInvalidJpeg(decoder.Message());
     // Refused before the library allocates anything for the image.
-    if (!WithinImageBudget(decoder.DecodedBytes()))
+    if (!decoder.WithinBudget())
         throw EInvalidGraphic(SInvalidImage);
     if (!decoder.Start())
         RaiseInvalidJpeg(decoder.Message());

@@ -220,6 +220,11 @@ std::vector<Parser> Parsers(const TempFolder& folder)
     const MutationSpots packed{{0, 4, 8, 20, 32, 40}, 0, 46, 1 << 16};
     const MutationSpots container{{13}, 17, 16, 1 << 20};
     const MutationSpots stored{{0, 6, 14, 18, 22, 26, 38, 50}, 0, 64, 1 << 16};
+    const MutationSpots resFile{{0, 4, 32, 36}, 0, 96, 1 << 12};
+    const MutationSpots riff{{4, 16, 20}, 0, 32, 1 << 12};
+    const MutationSpots jpeg{{}, 0, 200, 1};
+    const MutationSpots icon{{6, 14, 18, 22, 26, 30, 42}, 0, 64, 1 << 12};
+    const MutationSpots metafile{{4, 28, 34, 40, 48}, 0, 80, 1 << 12};
     auto toPacked = [](std::vector<std::string> files) {
         for (auto& file : files)
             file.erase(0, sizeof(BITMAPFILEHEADER));
@@ -268,14 +273,14 @@ std::vector<Parser> Parsers(const TempFolder& folder)
              DrawIfSmall(dib);
              return true;
          }},
-        {".res walk", {ResourceFile()}, {{0, 4, 32, 36}, 0, 96, 1 << 12},
+        {".res walk", {ResourceFile()}, resFile,
          [&folder, resPath](const std::string& data) {
              folder.Write("fuzz.res", data);
              TMemoryStream found;
              ReadResourceFromFile(found, resPath, RT_BITMAP, "LOGO");
              return true;
          }},
-        {"RIFF palette", {RiffPalette()}, {{4, 16, 20}, 0, 32, 1 << 12},
+        {"RIFF palette", {RiffPalette()}, riff,
          [](const std::string& data) {
              TMemoryStream stream;
              FillStream(stream, data);
@@ -285,10 +290,9 @@ std::vector<Parser> Parsers(const TempFolder& folder)
         {"JPEG",
          {EncodeJpeg(16, 8, JpegColours::Rgb, [](int x, int y) { return RGB(x * 16, y * 30, 99); }),
           EncodeJpeg(9, 9, JpegColours::Grey, [](int x, int) { return RGB(x * 28, 0, 0); })},
-         {{}, 0, 200, 1}, LoadAndDraw<TJPEGImage>},
-        {"icon", {IconFile()}, {{6, 14, 18, 22, 26, 30, 42}, 0, 64, 1 << 12}, LoadAndDraw<TIcon>},
-        {"metafile", {PlaceableMetafile(), EnhancedMetafile()},
-         {{4, 28, 34, 40, 48}, 0, 80, 1 << 12},
+         jpeg, LoadAndDraw<TJPEGImage>},
+        {"icon", {IconFile()}, icon, LoadAndDraw<TIcon>},
+        {"metafile", {PlaceableMetafile(), EnhancedMetafile()}, metafile,
          // Only loaded: playing a picture with far-out coordinates is slow drawing, not parsing.
          LoadAndDraw<TMetafile, false>},
     };
