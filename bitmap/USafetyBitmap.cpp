@@ -7,6 +7,7 @@
 #include "framework/Exception.h"
 #include "framework/FrameworkStrings.h"
 #include "framework/GdiHandle.h"
+#include "framework/ImageSize.h"
 #include "framework/Palette.h"
 #include "framework/Picture.h"
 #include "framework/Stream.h"
@@ -38,6 +39,11 @@ constexpr BYTE kHighBit = 0x80;
 // Deflate never produces more than about 1,032 bytes per input byte; a container that claims
 // more than that of the bytes it has left is damaged, not big.
 constexpr long long kMaxInflateRatio = 1032;
+// What a BMP file holds besides its pixels at most: file and info headers, masks, colour table.
+// (The bitmap loader takes info headers of up to 1,024 bytes.)
+constexpr TByteCount kMaxInfoHeaderSize = 1024;
+constexpr TByteCount kMaxBmpOverhead = kFileHeaderSize + kMaxInfoHeaderSize + 3 * sizeof(DWORD) +
+                                       kMaxColors * sizeof(RGBQUAD);
 
 [[noreturn]] void RaiseInvalidImage()
 {
@@ -48,11 +54,6 @@ long RemainingBytes(TStream& stream)
 {
     long remaining = stream.Size() - stream.Position();
     return remaining > 0 ? remaining : 0;
-}
-
-long long RowBytes(long long width, int depth)
-{
-    return ((width * depth + 31) & ~31LL) / kBitsPerByte;
 }
 
 DWORD ReadDword(const BYTE* at)
@@ -399,10 +400,8 @@ bool TSafetyBitmap::NeedsRepair(TStream& stream, DWORD& colorCount)
         return false;
     const BITMAPINFOHEADER& info = headers.info;
     colorCount = info.biClrUsed;
-    const long long expected =
-        RowBytes(info.biWidth, info.biBitCount) * std::llabs(static_cast<long long>(info.biHeight));
-    const bool sizeDefect = info.biCompression == BI_RGB &&
-                            static_cast<long long>(info.biSizeImage) != expected;
+    const TByteCount expected = DibImageBytes(info.biWidth, info.biHeight, info.biBitCount);
+    const bool sizeDefect = info.biCompression == BI_RGB && info.biSizeImage != expected;
     bool tableDefect = false;
     if (info.biBitCount <= kMaxTableDepth && info.biClrUsed != 0 &&
         info.biClrUsed < (1u << info.biBitCount)) {
@@ -444,7 +443,8 @@ void TSafetyBitmap::LoadFromStream(TStream& stream)
 
 void TSafetyBitmap::LoadFromContainer(TStream& stream, long size)
 {
-    if (size < 0 || size > RemainingBytes(stream) * kMaxInflateRatio)
+    if (size < 0 || size > RemainingBytes(stream) * kMaxInflateRatio ||
+        static_cast<TByteCount>(size) > kMaxDecodedImageBytes + kMaxBmpOverhead)
         RaiseInvalidImage();
     TMemoryStream file;
     file.SetSize(size);
@@ -519,7 +519,8 @@ void TSafetyBitmap::DecodeRunLengths(const BYTE* file, long size)
     const bool rle4 = header.biCompression == BI_RLE4;
     const int depth = rle4 ? 4 : 8;
     if (header.biBitCount != depth || header.biClrUsed > static_cast<DWORD>(kMaxColors) ||
-        header.biWidth < 0 || header.biHeight <= 0)
+        header.biWidth < 0 || header.biHeight <= 0 ||
+        !ImageWithinBudget(header.biWidth, header.biHeight))
         RaiseInvalidImage();
     int count = LOWORD(header.biClrUsed);
     if (count == 0)
@@ -558,6 +559,9 @@ void TSafetyBitmap::ReadData(TStream& stream)
     stream.ReadBuffer(&length, sizeof(length));
     if (length < 0)
         RaiseInvalidImage();
+    // The stored length is only a claim: nothing is allocated for bytes that are not there.
+    if (length > RemainingBytes(stream))
+        RaiseReadError();
     if (length == RemainingBytes(stream)) {
         LoadFromStream(stream);
         return;

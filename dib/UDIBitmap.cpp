@@ -1,6 +1,7 @@
 #include "dib/UDIBitmap.h"
 
 #include "bitmap/UGMEMStream.h"
+#include "dib/UPackedDIB.h"
 #include "framework/Bitmap.h"
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
@@ -46,51 +47,6 @@ std::string SectionErrorText(DWORD error)
 int TableEntries(int depth)
 {
     return depth == 1 || depth == 4 || depth == 8 ? 1 << depth : 0;
-}
-
-long long RowBytes(long long width, int depth)
-{
-    return (width * depth + 31) / 32 * 4;
-}
-
-long RemainingBytes(TStream& stream)
-{
-    long remaining = stream.Size() - stream.Position();
-    return remaining > 0 ? remaining : 0;
-}
-
-// Only what GDI decodes into an uncompressed section of the same depth, and never a colour
-// table beyond the 256 entries the stored header has room for.
-void ValidateInfoHeader(const BITMAPINFOHEADER& header)
-{
-    if (header.biClrUsed > static_cast<DWORD>(kMaxColors))
-        RaiseInvalidImage();
-    switch (header.biCompression) {
-    case BI_RGB:
-        return;
-    case BI_RLE8:
-    case BI_RLE4:
-        // Run-length data is always bottom-up and belongs to one depth.
-        if (header.biHeight <= 0 ||
-            header.biBitCount != (header.biCompression == BI_RLE8 ? 8 : 4))
-            RaiseInvalidImage();
-        return;
-    default:
-        RaiseInvalidImage();
-    }
-}
-
-// Bytes of pixel data that follow a header (40-byte or core) in a packed DIB.
-long long PixelDataSize(const BITMAPINFOHEADER& header, DWORD compression)
-{
-    if (header.biSize != kInfoHeaderSize) {
-        const auto& core = reinterpret_cast<const BITMAPCOREHEADER&>(header);
-        return RowBytes(core.bcWidth, core.bcBitCount) * core.bcHeight;
-    }
-    if (compression != BI_RGB)
-        return header.biSizeImage;
-    return RowBytes(header.biWidth, header.biBitCount) *
-           std::llabs(static_cast<long long>(header.biHeight));
 }
 
 // Releases the DIB canvas's DC at the end of an operation, so an idle graphic holds none.
@@ -166,10 +122,11 @@ int TDIBitmap::ColorCount(const BITMAPINFOHEADER& header)
 
 int TDIBitmap::InfoSize(const BITMAPINFOHEADER& header)
 {
-    if (header.biSize == kInfoHeaderSize)
-        return kInfoHeaderSize + sizeof(RGBQUAD) * ColorCount(header);
-    const auto& core = reinterpret_cast<const BITMAPCOREHEADER&>(header);
-    return kCoreHeaderSize + sizeof(RGBTRIPLE) * TableEntries(core.bcBitCount);
+    if (header.biSize == kCoreHeaderSize) {
+        const auto& core = reinterpret_cast<const BITMAPCOREHEADER&>(header);
+        return kCoreHeaderSize + sizeof(RGBTRIPLE) * TableEntries(core.bcBitCount);
+    }
+    return static_cast<int>(header.biSize) + sizeof(RGBQUAD) * ColorCount(header);
 }
 
 int TDIBitmap::ImageHeight() const
@@ -249,6 +206,9 @@ int TDIBitmap::CreateSection(const BITMAPINFO* info, void*& bits)
     GetObjectA(section, sizeof(described), &described);
     BITMAPINFOHEADER& header = info_->header;
     header = described.dsBmih;
+    // Every section is made from plain rows; some systems describe 16- and 32-bit ones by
+    // their (plain) masks, which the stored header has no room for.
+    header.biCompression = BI_RGB;
     // Wine reports a top-down section with a positive height; its rows are still top-down.
     if (topDown && header.biHeight > 0)
         header.biHeight = -header.biHeight;
@@ -280,35 +240,18 @@ void* TDIBitmap::SectionBits()
 
 void TDIBitmap::ReadDIB(TStream& stream)
 {
-    // Room for the largest header and table accepted, so no header value can overrun it.
-    auto file = std::make_unique<TDIBInfo>();
-    std::memset(file.get(), 0, sizeof(TDIBInfo));
-    auto* raw = reinterpret_cast<BYTE*>(file.get());
-    DWORD size = 0;
-    stream.ReadBuffer(&size, sizeof(size));
-    if (size != kInfoHeaderSize && size != kCoreHeaderSize)
-        RaiseInvalidImage();
-    std::memcpy(raw, &size, sizeof(size));
-    stream.ReadBuffer(raw + sizeof(size), static_cast<long>(size - sizeof(size)));
-    DWORD compression = BI_RGB;
-    if (size == kInfoHeaderSize) {
-        ValidateInfoHeader(file->header);
-        compression = file->header.biCompression;
-    }
-    const int infoSize = InfoSize(file->header);
-    if (infoSize > static_cast<int>(size))
-        stream.ReadBuffer(raw + size, infoSize - static_cast<long>(size));
-    // Pixel data the stream cannot hold fails before a section is made for it.
-    if (PixelDataSize(file->header, compression) > RemainingBytes(stream))
-        RaiseReadError();
-    if (size == kInfoHeaderSize)
-        file->header.biCompression = BI_RGB;
-    auto* info = reinterpret_cast<BITMAPINFO*>(file.get());
+    // Header and table are checked and sized before the section is made for them.
+    auto dib = std::make_unique<TPackedDIB>();
+    ReadPackedDIBHeader(stream, *dib);
+    auto* info = reinterpret_cast<BITMAPINFO*>(&dib->info);
     void* bits = nullptr;
     TCanvasRelease release(canvas_);
     int imageSize = CreateSection(info, bits);
     GetDIBColorTable(GetCanvas().Handle(), 0, kMaxColors, info_->colors);
-    ReadPixels(stream, info, compression, bits, imageSize);
+    if (dib->Converts())
+        ReadBitfieldPixels(stream, *dib, bits);
+    else
+        ReadPixels(stream, info, dib->compression, bits, imageSize);
 }
 
 void TDIBitmap::ReadPixels(TStream& stream, BITMAPINFO* file, DWORD compression, void* bits,
@@ -497,8 +440,8 @@ bool TDIBitmap::DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source, 
         sourceHeight == 0)
         return true;
     if (drawFromBits_) {
-        // StretchDIBits counts source rows from the bottom of a bottom-up DIB.
-        const int ySource = IsBottomUp() ? ImageHeight() - source.bottom : source.top;
+        // StretchDIBits counts source rows from the bottom of the image, for top-down DIBs too.
+        const int ySource = ImageHeight() - source.bottom;
         return StretchDIBits(dc, dest.left, dest.top, destWidth, destHeight, source.left,
                              ySource, sourceWidth, sourceHeight, bits,
                              reinterpret_cast<const BITMAPINFO*>(info_.get()), DIB_RGB_COLORS,

@@ -6,9 +6,9 @@
 // Width and Height choose the part of the DIB that is shown (SourceRect); they never resize
 // the DIB itself. The graphic owns its section, its palette and its canvas.
 //
-// Accepted packed DIBs: a 12-byte core header or a 40-byte info header, BI_RGB, BI_RLE8 (8 bits)
-// or BI_RLE4 (4 bits) data, at most 256 colour-table entries. Anything else (later header
-// versions, BI_BITFIELDS, ...) is an invalid image (EInvalidGraphic "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です").
+// Accepted packed DIBs: the headers and formats the bitmap loader reads (see UPackedDIB.h);
+// the section always holds uncompressed rows. Anything else is an invalid image
+// (EInvalidGraphic "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です").
 #include "dib/UCanvas.h"
 #include "framework/GdiHandle.h"
 #include "framework/Graphic.h"
@@ -85,6 +85,8 @@ public:
     int CreateSection(const BITMAPINFO* info, void*& bits);
 
     static int ColorCount(const BITMAPINFOHEADER& header);
+    // Header and colour table: by the header's own size (a 12-byte core header with 3-byte
+    // entries); no room is reckoned for masks after a 40-byte header.
     static int InfoSize(const BITMAPINFOHEADER& header);
     // The section's colour table (ColorCount entries), or null when there is none.
     std::unique_ptr<RGBQUAD[]> GetColorTable(int& count);
@@ -102,9 +104,12 @@ public:
 protected:
     void AssignTo(TPersistent& dest) override;
     void Draw(TCanvas& canvas, const RECT& rect) override;
+    // One stretch of source into dest; false when the device refused it (Draw then draws
+    // one destination row at a time).
+    virtual bool DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source,
+                          const void* bits);
 
 private:
-    bool DrawPart(TCanvas& canvas, const RECT& dest, const RECT& source, const void* bits);
     void DrawByRows(TCanvas& canvas, const RECT& rect, const void* bits);
     int ImageHeight() const;
     void* SectionBits();

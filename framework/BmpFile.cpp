@@ -2,6 +2,7 @@
 
 #include "framework/Exception.h"
 #include "framework/FrameworkStrings.h"
+#include "framework/ImageSize.h"
 #include "framework/Stream.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ constexpr DWORD kInfoHeaderSize = sizeof(BITMAPINFOHEADER);
 constexpr DWORD kMaxHeaderSize = 1024;
 constexpr long kMaskBytes = 3 * sizeof(DWORD);
 constexpr int kMaxPaletteDepth = 8;
-constexpr long long kMaxImageBytes = 0x7FFFFFFF;
 constexpr long kFileHeaderSize = sizeof(BITMAPFILEHEADER);
 
 [[noreturn]] void RaiseInvalidImage()
@@ -54,11 +54,6 @@ private:
     TStream& stream_;
     long remaining_;
 };
-
-long long RowBytes(long long width, int depth)
-{
-    return (width * depth + 31) / 32 * 4;
-}
 
 bool ValidDepth(int depth)
 {
@@ -106,6 +101,10 @@ bool ReadInfoHeader(TBoundedReader& reader, TDibInfo& info)
             std::memcpy(Masks(info), extension.data(), kMaskBytes);
         else if (header.biCompression == BI_BITFIELDS)
             reader.Read(Masks(info), kMaskBytes);
+        // A channel without bits is no format GDI can make a section of.
+        const DWORD* masks = Masks(info);
+        if (header.biCompression == BI_BITFIELDS && (!masks[0] || !masks[1] || !masks[2]))
+            RaiseInvalidImage();
     } else {
         RaiseInvalidImage();
     }
@@ -162,10 +161,9 @@ void DecodeRunLengths(TBitmapImage& image, TDibInfo info, const std::vector<BYTE
 std::shared_ptr<TBitmapImage> ReadPixels(TBoundedReader& reader, TDibInfo& info)
 {
     BITMAPINFOHEADER& header = info.header;
-    long long height = std::llabs(header.biHeight);
-    long long total = RowBytes(header.biWidth, header.biBitCount) * height;
-    if (total > kMaxImageBytes)
+    if (!ImageWithinBudget(header.biWidth, header.biHeight))
         RaiseInvalidImage();
+    const TByteCount total = DibImageBytes(header.biWidth, header.biHeight, header.biBitCount);
     DWORD compression = header.biCompression;
     long long declared = header.biSizeImage;
     bool rle = compression == BI_RLE8 || compression == BI_RLE4;
@@ -181,8 +179,8 @@ std::shared_ptr<TBitmapImage> ReadPixels(TBoundedReader& reader, TDibInfo& info)
         info.header.biCompression = compression;
         DecodeRunLengths(*image, info, data);
     } else {
-        long long count = std::min<long long>(declared ? std::min(declared, total) : total,
-                                              reader.Remaining());
+        long long count = std::min<long long>(
+            declared ? std::min<TByteCount>(declared, total) : total, reader.Remaining());
         GdiFlush();
         reader.Read(image->bits, count);
     }
@@ -230,7 +228,7 @@ std::vector<BYTE> DeviceBitmapBits(TBitmapImage& image, TDibInfo& info)
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(depth);
     header.biCompression = BI_RGB;
-    std::vector<BYTE> bits(static_cast<size_t>(RowBytes(image.width, depth) * image.height));
+    std::vector<BYTE> bits(static_cast<size_t>(DibImageBytes(image.width, image.height, depth)));
     TMemoryDC dc;
     TSelectPalette palette(dc, image.palette.Get(), false, true);
     if (GetDIBits(dc, image.handle.Get(), 0, image.height, bits.data(),
@@ -268,7 +266,7 @@ void WriteBmp(TBitmapImage& image, TStream& stream)
     }
     BITMAPINFOHEADER& header = info.header;
     header.biSizeImage =
-        static_cast<DWORD>(RowBytes(header.biWidth, header.biBitCount) * std::abs(header.biHeight));
+        static_cast<DWORD>(DibImageBytes(header.biWidth, header.biHeight, header.biBitCount));
     header.biClrUsed = 0;
     header.biClrImportant = 0;
 

@@ -11,8 +11,9 @@
 //   - the pixels right after the table: biSizeImage bytes, or the computed size when it is 0,
 //     never more than the stream still holds (missing rows stay black); RLE8 and RLE4 data are
 //     decoded into an uncompressed section.
-// Headers that make no sense (planes other than 1, unknown depths or compressions, negative
-// widths, sizes beyond 2 GB, tables longer than the stream) are invalid images.
+// Headers that make no sense (planes other than 1, unknown depths or compressions, zero bitfield
+// masks, negative widths, tables longer than the stream) and images beyond the decoded image
+// budget (ImageSize.h) are invalid images, refused before a section is made.
 //
 // Writing: an uncompressed BMP with a 40-byte header and, for 1, 4 and 8 bits, the full table.
 #include "framework/BitmapImage.h"

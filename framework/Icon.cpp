@@ -3,6 +3,7 @@
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
 #include "framework/FrameworkStrings.h"
+#include "framework/ImageSize.h"
 #include "framework/Stream.h"
 
 #include <algorithm>
@@ -76,21 +77,39 @@ const TIconDirEntry* ChooseEntry(const std::vector<BYTE>& file)
     return best;
 }
 
-bool LooksLikeIconImage(const BYTE* data, size_t size)
+// An icon image is a DIB of twice its height (colour rows, then the mask's 1-bit rows). GDI
+// reads as many bytes as the header describes, so the header must describe no more than there
+// are. PNG images are GDI's to check.
+bool ValidIconImage(const BYTE* data, size_t size)
 {
+    constexpr int kMaxTableDepth = 8;
+    constexpr int kMaskDepth = 1;
+    constexpr int kIconImageParts = 2;   // colour and mask
     if (size >= sizeof(kPngSignature) && std::memcmp(data, kPngSignature, sizeof(kPngSignature)) == 0)
         return true;
     if (size < sizeof(BITMAPINFOHEADER))
         return false;
     BITMAPINFOHEADER header;
     std::memcpy(&header, data, sizeof(header));
-    return header.biSize >= sizeof(BITMAPINFOHEADER) && header.biWidth > 0 &&
-           header.biHeight > 0 && header.biPlanes == 1;
+    const int depth = header.biBitCount;
+    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
+        header.biHeight < kIconImageParts || header.biPlanes != 1 || header.biCompression != BI_RGB ||
+        (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32))
+        return false;
+    TByteCount colors = header.biClrUsed;
+    if (colors == 0 && depth <= kMaxTableDepth)
+        colors = 1u << depth;
+    const LONG rows = header.biHeight / kIconImageParts;
+    const TByteCount pixels = DibImageBytes(header.biWidth, rows, depth);
+    const TByteCount needed =
+        SizeSum(SizeSum(header.biSize, SizeProduct(colors, sizeof(RGBQUAD))),
+                SizeSum(pixels, DibImageBytes(header.biWidth, rows, kMaskDepth)));
+    return ImageWithinBudget(header.biWidth, rows) && needed <= size;
 }
 
 HICON IconFromImage(const BYTE* data, size_t size, int width, int height)
 {
-    if (!LooksLikeIconImage(data, size))
+    if (!ValidIconImage(data, size))
         RaiseInvalidIcon();
     HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(data), static_cast<DWORD>(size), TRUE,
                                           kIconResourceVersion, width, height, LR_DEFAULTCOLOR);

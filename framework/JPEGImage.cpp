@@ -4,6 +4,7 @@
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
 #include "framework/FrameworkStrings.h"
+#include "framework/ImageSize.h"
 #include "framework/Stream.h"
 
 #include <csetjmp>
@@ -14,10 +15,6 @@
 #include <jpeglib.h>
 
 namespace {
-
-// Larger images are refused as damaged data before any memory is taken for them
-// (64 megapixels, 192 MB of 24-bit pixels).
-constexpr unsigned long long kMaxPixels = 64ull * 1024 * 1024;
 
 // The library reports errors through a callback that must not return; it jumps back to the
 // decoder's last checkpoint instead, carrying the library's message.
@@ -64,8 +61,8 @@ public:
     TJpegDecoder(const TJpegDecoder&) = delete;
     TJpegDecoder& operator=(const TJpegDecoder&) = delete;
 
-    // Reads the headers and starts decompressing into BGR triples, the order of a 24-bit DIB.
-    bool Start(const BYTE* data, unsigned long size)
+    // Reads the headers; nothing is allocated for the image yet.
+    bool ReadHeader(const BYTE* data, unsigned long size)
     {
         if (setjmp(errors_.checkpoint))
             return false;
@@ -73,6 +70,25 @@ public:
         jpeg_mem_src(&info_, data, size);
         jpeg_read_header(&info_, TRUE);
         info_.out_color_space = JCS_EXT_BGR;
+        return true;
+    }
+
+    // Whether decoding keeps the decoded image budget: the rows, and for a progressive image
+    // also the coefficients of the whole image, which the library holds until the last scan.
+    bool WithinBudget() const
+    {
+        const TByteCount pixels = SizeProduct(info_.image_width, info_.image_height);
+        const TByteCount coefficients =
+            SizeProduct(SizeProduct(pixels, info_.num_components), sizeof(JCOEF));
+        return ImageWithinBudget(info_.image_width, info_.image_height) &&
+               (!info_.progressive_mode || WithinImageBudget(coefficients));
+    }
+
+    // Starts decompressing into BGR triples, the order of a 24-bit DIB.
+    bool Start()
+    {
+        if (setjmp(errors_.checkpoint))
+            return false;
         jpeg_start_decompress(&info_);
         return true;
     }
@@ -107,12 +123,16 @@ private:
 std::unique_ptr<TBitmap> Decode(const std::vector<BYTE>& data)
 {
     TJpegDecoder decoder;
-    if (!decoder.Start(data.data(), static_cast<unsigned long>(data.size())))
+    if (!decoder.ReadHeader(data.data(), static_cast<unsigned long>(data.size())))
+        RaiseInvalidJpeg(decoder.Message());
+    // Refused before the library allocates anything for the image.
+    if (!decoder.WithinBudget())
+        throw EInvalidGraphic(SInvalidImage);
+    if (!decoder.Start())
         RaiseInvalidJpeg(decoder.Message());
     const int width = decoder.Width();
     const int height = decoder.Height();
-    if (width <= 0 || height <= 0 ||
-        static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) > kMaxPixels)
+    if (width <= 0 || height <= 0)
         RaiseInvalidJpeg("image size");
 
     auto bitmap = std::make_unique<TBitmap>();

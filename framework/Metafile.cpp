@@ -34,6 +34,58 @@ struct TPlaceableHeader {
     throw EInvalidGraphic(SInvalidMetafile);
 }
 
+// Whether a Windows metafile's header and records agree with its bytes: GDI takes every record
+// size as it stands, so one that runs past the data is read past it.
+bool WinMetafileRecordsFit(const std::vector<BYTE>& data)
+{
+    constexpr WORD kHeaderWords = sizeof(METAHEADER) / kWordBytes;
+    constexpr WORD kMemoryMetafile = 1, kDiskMetafile = 2;
+    constexpr DWORD kMinRecordWords = 3;   // size and function: the end-of-file record
+    constexpr WORD kEndOfFile = 0;
+    METAHEADER header{};
+    std::memcpy(&header, data.data(), sizeof(header));
+    const size_t words = data.size() / kWordBytes;
+    if (header.mtHeaderSize != kHeaderWords ||
+        (header.mtType != kMemoryMetafile && header.mtType != kDiskMetafile) ||
+        header.mtSize != words)
+        return false;
+    for (size_t at = kHeaderWords; words - at >= kMinRecordWords;) {
+        DWORD recordWords = 0;
+        WORD function = 0;
+        std::memcpy(&recordWords, data.data() + at * kWordBytes, sizeof(recordWords));
+        std::memcpy(&function, data.data() + at * kWordBytes + sizeof(recordWords),
+                    sizeof(function));
+        if (recordWords < kMinRecordWords || recordWords > words - at ||
+            recordWords > header.mtMaxRecord)
+            return false;
+        if (function == kEndOfFile)
+            return true;
+        at += recordWords;
+    }
+    return false;
+}
+
+// The same for an enhanced metafile: records of at least a type and a size, in whole 32-bit
+// units, inside the data, up to the end-of-file record. (A record of size 0 never advances.)
+bool EnhMetafileRecordsFit(const std::vector<BYTE>& data, DWORD headerSize)
+{
+    constexpr DWORD kRecordHead = sizeof(EMR);
+    constexpr DWORD kUnit = sizeof(DWORD);
+    const size_t size = data.size();
+    if (headerSize % kUnit)
+        return false;
+    for (size_t at = headerSize; size - at >= kRecordHead;) {
+        EMR record{};
+        std::memcpy(&record, data.data() + at, sizeof(record));
+        if (record.nSize < kRecordHead || record.nSize % kUnit || record.nSize > size - at)
+            return false;
+        if (record.iType == EMR_EOF)
+            return true;
+        at += record.nSize;
+    }
+    return false;
+}
+
 // Picture-frame extent (0.01 mm) in pixels of the device the metafile was recorded for.
 int FramePixels(LONG frame, LONG devicePixels, LONG deviceMillimetres)
 {
@@ -138,6 +190,8 @@ void TMetafile::LoadFromStream(TStream& stream)
     std::vector<BYTE> data(header.nBytes);
     std::memcpy(data.data(), &header, kMinHeaderSize);
     stream.ReadBuffer(data.data() + kMinHeaderSize, static_cast<long>(header.nBytes - kMinHeaderSize));
+    if (!EnhMetafileRecordsFit(data, header.nSize))
+        RaiseInvalidMetafile();
     HENHMETAFILE metafile = SetEnhMetaFileBits(header.nBytes, data.data());
     if (!metafile)
         RaiseInvalidMetafile();
@@ -159,6 +213,8 @@ void TMetafile::LoadPlaceable(TStream& stream, long remaining)
     std::vector<BYTE> data(static_cast<size_t>(bytes));
     std::memcpy(data.data(), &header, sizeof(header));
     stream.ReadBuffer(data.data() + sizeof(header), static_cast<long>(bytes - sizeof(header)));
+    if (!WinMetafileRecordsFit(data))
+        RaiseInvalidMetafile();
     // The frame in 0.01 mm tells GDI how large the converted picture is.
     METAFILEPICT picture{MM_ANISOTROPIC,
                          MulDiv(placeable.right - placeable.left, kHundredthsOfMillimetrePerInch,

@@ -2,8 +2,10 @@
 
 #include "framework/Exception.h"
 #include "framework/FrameworkStrings.h"
+#include "framework/ImageSize.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <typeinfo>
 #include <vector>
@@ -176,8 +178,14 @@ TMemoryStream::~TMemoryStream()
 
 void* TMemoryStream::Realloc(long& newCapacity)
 {
-    if (newCapacity > 0)
-        newCapacity = (newCapacity + kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
+    if (newCapacity > 0) {
+        // Rounded in 64 bits: a capacity near the 32-bit limit must fail, not wrap.
+        const TByteCount rounded =
+            SizeSum(newCapacity, kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
+        if (rounded > static_cast<TByteCount>(LONG_MAX))
+            throw EOutOfStreamMemory(SMemoryStreamError);
+        newCapacity = static_cast<long>(rounded);
+    }
     void* memory = Memory();
     if (newCapacity == capacity_ && !(newCapacity == 0 && memory))
         return memory;
@@ -222,6 +230,8 @@ long TMemoryStream::Write(const void* buffer, long count)
 {
     if (position_ < 0 || count <= 0)
         return 0;
+    if (SizeSum(position_, count) > static_cast<TByteCount>(LONG_MAX))
+        throw EOutOfStreamMemory(SMemoryStreamError);
     long end = position_ + count;
     if (end > size_) {
         if (end > capacity_)

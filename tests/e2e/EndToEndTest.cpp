@@ -384,41 +384,74 @@ TEST_F(EndToEnd, MainWindowShowsTheLogoOnTheWindows98Family)
 
 namespace {
 
-// A 24-bit DIB of one colour, as a bitmap resource holds it (no file header).
-std::string SolidDib(int width, int height, COLORREF color)
+// A red DIB as a bitmap resource holds it (no file header), in one of the layouts that the
+// bitmap loader reads.
+struct LogoLayout {
+    const char* name;
+    int bits;
+    DWORD headerSize;
+    DWORD masks[3];   // none: BI_RGB
+};
+
+std::string RedDib(int width, int height, const LogoLayout& layout)
 {
-    TestBmp bmp(width, height, 24);
+    TestBmp bmp(width, height, layout.bits);
+    bmp.info.biSize = layout.headerSize;
     bmp.info.biSizeImage = 0;   // 0, as many writers leave it
+    if (layout.masks[0])
+        bmp.SetMasks(layout.masks[0], layout.masks[1], layout.masks[2]);
+    const DWORD plainRed = layout.bits == 16 ? 0x7C00 : 0xFF0000;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bmp.SetColor(x, y, color);
+        for (int x = 0; x < width; ++x) {
+            if (layout.bits == 8)
+                bmp.SetIndex(x, y, 1);
+            else if (layout.bits == 24)
+                bmp.SetColor(x, y, RGB(255, 0, 0));
+            else
+                bmp.SetValue(x, y, layout.masks[0] ? layout.masks[0] : plainRed);
+        }
+    if (layout.bits == 8)
+        bmp.colors[1] = RGBQUAD{0, 0, 255, 0};
     return bmp.Packed();
 }
 
 } // namespace
 
+// Every layout the bitmap loader reads reaches the palette screen too: the window takes the
+// logo's size and shows it, with no report.
 TEST(EndToEndLogo, ResourceFileBesideTheProgramReplacesTheLogo)
 {
-    TempFolder programs;
-    std::string updater = programs.File("Za2Update.exe");
-    ASSERT_TRUE(CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
-    programs.Write("Za2Image.res", resfile::Start()
-                                       + resfile::Entry(resfile::Id(RT_BITMAP_ORDINAL),
-                                                        resfile::Id("LOGO"),
-                                                        SolidDib(200, 124, RGB(255, 0, 0))));
-    AppUnderTest app(updater);
-    HWND main = app.WaitForWindowWith(kTitle, kUpdate);
-    ASSERT_TRUE(main);
-    Sleep(500);
-    RECT client;
-    GetClientRect(main, &client);
-    EXPECT_EQ(200, client.right);  // the window takes the logo's size
-    EXPECT_EQ(124, client.bottom);
-    POINT corner{5, 5};
-    ClientToScreen(main, &corner);
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(TScreenDC(), corner.x, corner.y));  // a static colour
-    Click(FindControl(main, kExit));
-    EXPECT_EQ(0u, app.WaitForExit());
+    const LogoLayout layouts[] = {
+        {"24-bit", 24, 40, {}},
+        {"16-bit 555", 16, 40, {}},
+        {"16-bit 565 bitfields", 16, 40, {0xF800, 0x07E0, 0x001F}},
+        {"32-bit bitfields", 32, 40, {0xFF0000, 0xFF00, 0xFF}},
+        {"version 4, 8-bit", 8, 108, {}},
+        {"version 5, 32-bit bitfields", 32, 124, {0xFF000000, 0xFF0000, 0xFF00}},
+    };
+    for (const LogoLayout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        TempFolder programs;
+        std::string updater = programs.File("Za2Update.exe");
+        ASSERT_TRUE(CopyFileA(UpdaterExe(ZA2_UPDATER_EXE).c_str(), updater.c_str(), FALSE));
+        programs.Write("Za2Image.res",
+                       resfile::Start() + resfile::Entry(resfile::Id(RT_BITMAP_ORDINAL),
+                                                         resfile::Id("LOGO"),
+                                                         RedDib(200, 124, layout)));
+        AppUnderTest app(updater);
+        HWND main = app.WaitForWindowWith(kTitle, kUpdate);
+        ASSERT_TRUE(main);
+        Sleep(500);
+        RECT client;
+        GetClientRect(main, &client);
+        EXPECT_EQ(200, client.right);  // the window takes the logo's size
+        EXPECT_EQ(124, client.bottom);
+        POINT corner{5, 5};
+        ClientToScreen(main, &corner);
+        EXPECT_EQ(RGB(255, 0, 0), GetPixel(TScreenDC(), corner.x, corner.y));  // a static colour
+        Click(FindControl(main, kExit));
+        EXPECT_EQ(0u, app.WaitForExit());
+    }
 }
 
 TEST(EndToEndLogo, DamagedResourceFileIsReportedAndTheProgramEnds)

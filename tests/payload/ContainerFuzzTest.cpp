@@ -6,6 +6,7 @@
 //   ZA2_FUZZ_SEED=n     another seed (the failing seed and case are printed on a failure)
 //   ZA2_FUZZ_MS=n       run time in milliseconds (default 3000; at least kMinCases cases run)
 #include "ContainerTestSupport.h"
+#include "support/Mutator.h"
 
 #include <gtest/gtest.h>
 
@@ -22,23 +23,6 @@ namespace {
 constexpr unsigned kMinCases = 2000;
 constexpr unsigned kMaxCases = 200000;
 constexpr long kDestLimit = 1 << 20;   // larger declared sizes go to a counting sink
-
-class Rng {
-public:
-    explicit Rng(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    std::uint32_t Next()
-    {
-        // xorshift32
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    std::uint32_t Below(std::uint32_t n) { return n ? Next() % n : 0; }
-
-private:
-    std::uint32_t state_;
-};
 
 // Memory whose end touches an inaccessible page: a read or write past size faults at once.
 class GuardedBlock {
@@ -129,79 +113,8 @@ std::vector<Bytes> Seeds()
     return seeds;
 }
 
-void Mutate(Bytes& c, Rng& rng)
-{
-    unsigned steps = 1 + rng.Below(4);
-    for (unsigned s = 0; s < steps; ++s) {
-        size_t n = c.size();
-        switch (rng.Below(10)) {
-        case 0:   // flip one bit
-        case 1:
-            if (n)
-                c[rng.Below(static_cast<std::uint32_t>(n))] ^= static_cast<unsigned char>(1u << rng.Below(8));
-            break;
-        case 2:   // a random byte, mostly in the zlib header and first bytes of data
-            if (n > 17)
-                c[17 + rng.Below(static_cast<std::uint32_t>(std::min<size_t>(n - 17, rng.Below(2) ? 16 : n)))] =
-                    static_cast<unsigned char>(rng.Next());
-            break;
-        case 3:   // truncate
-            c.resize(rng.Below(static_cast<std::uint32_t>(n + 1)));
-            break;
-        case 4: {   // append noise
-            unsigned extra = 1 + rng.Below(64);
-            for (unsigned i = 0; i < extra; ++i)
-                c.push_back(static_cast<unsigned char>(rng.Next()));
-            break;
-        }
-        case 5: {   // another size field
-            if (n < 17)
-                break;
-            std::int32_t old = static_cast<std::int32_t>(c[13] | c[14] << 8 | c[15] << 16 |
-                                                         static_cast<std::uint32_t>(c[16]) << 24);
-            std::int32_t v;
-            switch (rng.Below(4)) {
-            case 0: v = old + static_cast<std::int32_t>(rng.Below(200)) - 100; break;
-            case 1: v = static_cast<std::int32_t>(rng.Next()); break;
-            case 2: v = static_cast<std::int32_t>(rng.Below(kDestLimit)); break;
-            default: {
-                static const std::int32_t extremes[] = {0, -1, 1, INT32_MAX, INT32_MIN, 61440, 61441};
-                v = extremes[rng.Below(7)];
-            }
-            }
-            Bytes h = Header(v);
-            std::copy(h.begin() + 13, h.end(), c.begin() + 13);
-            break;
-        }
-        case 6:   // insert a byte
-            c.insert(c.begin() + rng.Below(static_cast<std::uint32_t>(n + 1)),
-                     static_cast<unsigned char>(rng.Next()));
-            break;
-        case 7:   // delete a range
-            if (n) {
-                size_t at = rng.Below(static_cast<std::uint32_t>(n));
-                size_t len = std::min<size_t>(n - at, 1 + rng.Below(32));
-                c.erase(c.begin() + at, c.begin() + at + len);
-            }
-            break;
-        case 8:   // duplicate a range
-            if (n) {
-                size_t at = rng.Below(static_cast<std::uint32_t>(n));
-                size_t len = std::min<size_t>(n - at, 1 + rng.Below(64));
-                Bytes piece(c.begin() + at, c.begin() + at + len);
-                c.insert(c.begin() + rng.Below(static_cast<std::uint32_t>(c.size() + 1)), piece.begin(), piece.end());
-            }
-            break;
-        default:   // overwrite a run with one value
-            if (n) {
-                size_t at = rng.Below(static_cast<std::uint32_t>(n));
-                size_t len = std::min<size_t>(n - at, 1 + rng.Below(16));
-                std::memset(c.data() + at, rng.Below(2) ? 0 : 0xFF, len);
-            }
-            break;
-        }
-    }
-}
+// The size field after the signature, and the zlib header and first bytes of data.
+const MutationSpots kContainerSpots{{13}, 17, 16, kDestLimit};
 
 std::uint32_t SettingFromEnv(const char* name, std::uint32_t fallback)
 {
@@ -223,7 +136,7 @@ TEST(ContainerFuzz, MutatedContainersDecodeOrFailCleanly)
         if (cases >= kMinCases && GetTickCount() - start >= budgetMs)
             break;
         Bytes c = seeds[rng.Below(static_cast<std::uint32_t>(seeds.size()))];
-        Mutate(c, rng);
+        Mutate(c, rng, kContainerSpots);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(cases));
 
         GuardedBlock sourceBlock(c.size());

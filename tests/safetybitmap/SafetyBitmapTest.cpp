@@ -19,7 +19,6 @@
 #include <winspool.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -635,60 +634,4 @@ TEST(SafetyBitmapLoad, FormatsAreRegisteredAndRemoved)
     EXPECT_TRUE(described);
     UnregisterSafetyBitmapFormats();
     EXPECT_EQ(nullptr, TPicture::FileFormatFactory("CBM"));
-}
-
-TEST(SafetyBitmapLoad, MutatedInputsLoadOrFailWithTheFrameworksErrors)
-{
-    std::vector<std::string> seeds;
-    seeds.push_back(RedAndBlue(7, 5, 24).File());
-    TestBmp shortTable = Indexed8(9, 4, 16);
-    seeds.push_back(shortTable.File());
-    TestBmp rle8 = Indexed8(11, 6, 256);
-    rle8.EncodeRle8(IndexRows(11, 6, 256));
-    seeds.push_back(rle8.File());
-    TestBmp rle4 = Indexed8(11, 6, 16);
-    rle4.info.biBitCount = 4;
-    rle4.info.biClrUsed = 0;
-    rle4.EncodeRle4(IndexRows(11, 6, 16));
-    seeds.push_back(rle4.File());
-    seeds.push_back(CompressedContainer(rle8.File()));
-    seeds.push_back(CompressedContainer(shortTable.File()));
-
-    std::mt19937 random(5200);
-    const DWORD deadline = GetTickCount() + 5000;
-    int loaded = 0, refused = 0;
-    for (int round = 0; round < 4000 && GetTickCount() < deadline; ++round) {
-        const std::string& seed = seeds[round % seeds.size()];
-        std::string data = seed;
-        bool container = seed.compare(0, 4, "ZLIB") == 0;
-        int changes = 1 + static_cast<int>(random() % 4);
-        for (int i = 0; i < changes; ++i) {
-            size_t headerEnd = container ? 24 : 60;
-            size_t at = random() % 3 ? random() % headerEnd : random() % data.size();
-            data[at] = static_cast<char>(random());
-        }
-        if (random() % 5 == 0)
-            data.resize(random() % data.size());
-        TSafetyBitmap bitmap;
-        try {
-            if (round % 3 == 0) {
-                LONG length = static_cast<LONG>(data.size());
-                TMemoryStream stored;
-                FillStream(stored, std::string(reinterpret_cast<const char*>(&length), 4) + data);
-                bitmap.ReadData(stored);
-            } else {
-                Load(bitmap, data);
-            }
-            if (!bitmap.Empty() && bitmap.Width() <= 64 && bitmap.Height() <= 64) {
-                bitmap.SetTransparent(true);
-                Target target(8, 8);
-                target.bitmap.Canvas().StretchDraw(RECT{0, 0, 8, 8}, &bitmap);
-            }
-            ++loaded;
-        } catch (const Exception&) {
-            ++refused;
-        }
-    }
-    EXPECT_GT(loaded, 0);
-    EXPECT_GT(refused, 0);
 }

@@ -85,6 +85,12 @@ void TestBmp::SetColor(int x, int y, COLORREF color)
     p[2] = GetRValue(color);
 }
 
+void TestBmp::SetValue(int x, int y, DWORD value)
+{
+    const size_t bytes = info.biBitCount / 8;
+    std::memcpy(pixels.data() + RowOffset(y) + x * bytes, &value, bytes);
+}
+
 void TestBmp::SetMasks(DWORD red, DWORD green, DWORD blue)
 {
     const DWORD masks[kMaskCount] = {red, green, blue};
@@ -139,6 +145,11 @@ std::string TestBmp::Header() const
         Append(out, core);
     } else {
         Append(out, info);
+        // A later header version: the masks open the fields beyond the first 40 bytes.
+        std::string extension(info.biSize > sizeof(info) ? info.biSize - sizeof(info) : 0, '\0');
+        if (info.biCompression == BI_BITFIELDS && extension.size() >= kMaskCount * sizeof(DWORD))
+            std::memcpy(&extension[0], colors.data(), kMaskCount * sizeof(DWORD));
+        out += extension;
     }
     return out;
 }
@@ -146,7 +157,9 @@ std::string TestBmp::Header() const
 std::string TestBmp::ColorTable() const
 {
     std::string out;
-    for (const RGBQUAD& c : colors) {
+    const bool masksInHeader = info.biSize > sizeof(info) && info.biCompression == BI_BITFIELDS;
+    for (size_t i = masksInHeader ? kMaskCount : 0; i < colors.size(); ++i) {
+        const RGBQUAD& c = colors[i];
         if (coreHeader)
             Append(out, RGBTRIPLE{c.rgbBlue, c.rgbGreen, c.rgbRed});
         else

@@ -28,7 +28,9 @@ struct TestBmp {
     size_t RowOffset(int y) const;
     void SetIndex(int x, int y, int index);           // 4 and 8 bits
     void SetColor(int x, int y, COLORREF color);      // 24 and 32 bits
-    // BI_BITFIELDS, the three masks taking the place of the colour table.
+    void SetValue(int x, int y, DWORD value);         // 16 and 32 bits: the stored pixel
+    // BI_BITFIELDS, the three masks taking the place of the colour table. With an info header
+    // longer than 40 bytes (biSize 108 or 124) they are written inside the header instead.
     void SetMasks(DWORD red, DWORD green, DWORD blue);
     // Run-length data replacing the pixels (biCompression, biSizeImage set); rows top first.
     void EncodeRle8(const std::vector<std::vector<BYTE>>& rows);
