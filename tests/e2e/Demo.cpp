@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     Shot(dialog, "2-folder");
     // The folder picker, confirmed where it opens: the proposed folder stays.
     Click(FindControl(dialog, kBrowse));
-    HWND picker = app.WaitForWindowWith(kPickerCaption, kPickerOk, kWaitMs);
+    HWND picker = app.WaitForWindowWith(kPickerCaption, kPickerOk, AppUnderTest::WaitMs());
     if (!picker)
         return Fail("the folder picker did not open");
     Shot(picker, "5-picker");
