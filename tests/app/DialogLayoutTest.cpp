@@ -12,6 +12,8 @@
 #include "install/FInpPath.h"
 #include "install/FSelDir.h"
 #include "support/FormTesting.h"
+#include "support/SavedSettings.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -215,6 +217,11 @@ TEST_F(DialogLayoutTest, ProgressDialog)
 
 TEST_F(DialogLayoutTest, FolderEntryDialog)
 {
+    // The start button stays disabled only while the proposed folder holds no installation.
+    TempFolder empty;
+    SavedRegValue recorded{HKEY_CLASSES_ROOT, "Zandera2.Application\\dstDir", "",
+                           "Zandera2.Application"};
+    recorded.SetText(empty.Path());
     ExpectLayout<TfrmInputPath>(
         {kTitle, 491, 215, true, false, true},
         {

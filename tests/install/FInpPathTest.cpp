@@ -8,6 +8,7 @@
 #include "framework/Edit.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
+#include "support/SavedSettings.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -34,100 +35,6 @@ std::string FakeFolder(const std::string& name)
     GetFullPathNameA(unixPath.c_str(), sizeof full, full, nullptr);
     return full;
 }
-
-// A registry value as it was before the test, put back afterwards (keys the test made go too).
-class SavedRegValue {
-public:
-    SavedRegValue(HKEY root, std::string subKey, std::string name, std::string createdTop = "")
-        : root_(root), subKey_(std::move(subKey)), name_(std::move(name)),
-          createdTop_(std::move(createdTop))
-    {
-        HKEY key;
-        if (!createdTop_.empty() && RegOpenKeyExA(root_, createdTop_.c_str(), 0, KEY_READ, &key)
-                                        == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            createdTop_.clear();  // it was there: leave it
-        }
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        if (RegQueryValueExA(key, NameOrNull(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            data_.resize(size);
-            existed_ = RegQueryValueExA(key, NameOrNull(), nullptr, &type_, data_.data(), &size)
-                       == ERROR_SUCCESS;
-        }
-        RegCloseKey(key);
-    }
-    ~SavedRegValue()
-    {
-        if (!createdTop_.empty()) {
-            RegDeleteKeyA(root_, subKey_.c_str());
-            RegDeleteKeyA(root_, createdTop_.c_str());
-            return;
-        }
-        HKEY key;
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        if (existed_)
-            RegSetValueExA(key, NameOrNull(), 0, type_, data_.data(),
-                           static_cast<DWORD>(data_.size()));
-        else
-            RegDeleteValueA(key, NameOrNull());
-        RegCloseKey(key);
-    }
-    void Set(DWORD type, const void* data, DWORD size) const
-    {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        RegSetValueExA(key, NameOrNull(), 0, type, static_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
-    }
-    void SetText(const std::string& text) const
-    {
-        Set(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-    }
-    void Remove() const
-    {
-        HKEY key;
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        RegDeleteValueA(key, NameOrNull());
-        RegCloseKey(key);
-    }
-
-private:
-    const char* NameOrNull() const { return name_.empty() ? nullptr : name_.c_str(); }
-
-    HKEY root_;
-    std::string subKey_;
-    std::string name_;
-    std::string createdTop_;
-    bool existed_ = false;
-    DWORD type_ = 0;
-    std::vector<BYTE> data_;
-};
-
-// An environment variable of this process, put back afterwards.
-class SavedVariable {
-public:
-    explicit SavedVariable(std::string name) : name_(std::move(name))
-    {
-        char buffer[32767];
-        DWORD n = GetEnvironmentVariableA(name_.c_str(), buffer, sizeof buffer);
-        existed_ = n > 0 && n < sizeof buffer;
-        if (existed_)
-            value_.assign(buffer, n);
-    }
-    ~SavedVariable() { SetEnvironmentVariableA(name_.c_str(), existed_ ? value_.c_str() : nullptr); }
-    void Set(const std::string& value) const { SetEnvironmentVariableA(name_.c_str(), value.c_str()); }
-    void Remove() const { SetEnvironmentVariableA(name_.c_str(), nullptr); }
-
-private:
-    std::string name_;
-    bool existed_ = false;
-    std::string value_;
-};
 
 class FInpPathTest : public FormTest {
 protected:
