@@ -6,8 +6,6 @@
 #define SReadOnlyFile         65313
 #define SUpdateSucceeded      65314
 #define SUpdateFailed         65315
-#define SCannotSetImageRect   65331
-#define SCannotSetCount       65332
 #define SInstallKey           65338
 #define SInstalledExeName     65339
 #define SDefaultSubFolder     65340

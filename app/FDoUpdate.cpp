@@ -7,11 +7,11 @@
 #include "app/Pathutil.h"
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
-#include "framework/Application.h"
-#include "framework/FileHandle.h"
-#include "framework/Label.h"
-#include "framework/ProgressBar.h"
-#include "framework/ResText.h"
+#include "framework/ui/Application.h"
+#include "framework/win32/FileHandle.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/ProgressBar.h"
+#include "framework/core/ResText.h"
 #include "payload/UZLIB.h"
 
 #include <windows.h>

@@ -2,17 +2,16 @@
 
 #include "app/AppStrings.h"
 #include "app/FDoUpdate.h"
-#include "install/FInpPath.h"
 #include "app/UMessage.h"
-#include "framework/Application.h"
-#include "framework/Bitmap.h"
-#include "framework/Button.h"
-#include "framework/Edit.h"
-#include "framework/ImageControl.h"
-#include "framework/Label.h"
-#include "framework/GdiHandle.h"
-#include "framework/Palette.h"
-#include "framework/ResText.h"
+#include "framework/ui/Application.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Edit.h"
+#include "framework/ui/ImageControl.h"
+#include "framework/ui/Label.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/graphics/Palette.h"
+#include "framework/core/ResText.h"
 #include "dib/UScreenColors.h"
 #include "dib/UDIBitmap.h"
 #include "imagepack/UMatrixImagePack.h"
@@ -20,7 +19,8 @@
 std::string TargetFolder;
 TfrmMain* frmMain = nullptr;
 
-TFormFactory TfrmMain::InputPathDialog = FormFactory<TfrmInputPath>();
+// Set by the program entry: the folder entry dialog lives in install/, which builds on app/.
+TFormFactory TfrmMain::InputPathDialog;
 TFormFactory TfrmMain::DoUpdateDialog = FormFactory<TfrmDoUpdate>();
 
 namespace {

@@ -2,8 +2,8 @@
 // The main window: the logo with the update and exit buttons. It holds the update list and the
 // release time stamp, and runs the update sequence (folder entry dialog, progress dialog,
 // success or failure message).
-#include "framework/DateTime.h"
-#include "framework/Form.h"
+#include "framework/core/DateTime.h"
+#include "framework/ui/Form.h"
 
 #include <functional>
 #include <memory>
@@ -58,7 +58,8 @@ public:
     // Puts the logo into Image1, re-rendered for a palette screen, and sizes the window to it.
     void ShowLogo();
 
-    // The two dialogs of the update sequence, replaceable (tests show their own).
+    // The two dialogs of the update sequence, replaceable (tests show their own). The folder entry
+    // dialog is wired in by the program entry (install/ builds on app/, not the other way).
     static TFormFactory InputPathDialog;
     static TFormFactory DoUpdateDialog;
 

@@ -1,8 +1,8 @@
 #include "app/FileReplace.h"
 
-#include "framework/Exception.h"
-#include "framework/FileHandle.h"
-#include "framework/FrameworkStrings.h"
+#include "framework/core/Exception.h"
+#include "framework/win32/FileHandle.h"
+#include "framework/core/FrameworkStrings.h"
 
 namespace {
 

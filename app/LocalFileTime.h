@@ -1,7 +1,7 @@
 #pragma once
 // A local date and time as the file system keeps it (UTC), converted with the daylight-saving
 // state of that date, not of today.
-#include "framework/DateTime.h"
+#include "framework/core/DateTime.h"
 
 #include <windows.h>
 

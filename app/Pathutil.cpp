@@ -1,6 +1,6 @@
 #include "app/Pathutil.h"
 
-#include "framework/AnsiText.h"
+#include "framework/core/AnsiText.h"
 
 #include <windows.h>
 

@@ -4,8 +4,9 @@
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"
 #include "dib/UDIBitmap.h"
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "imagepack/UPictureEX.h"
+#include "install/FInpPath.h"
 
 #include <windows.h>
 
@@ -44,6 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     TPictureModules pictures;
     TApplication application;
     application.SetTitle(kApplicationTitle);
+    TfrmMain::InputPathDialog = FormFactory<TfrmInputPath>();
     try {
         application.CreateForm<TfrmMain>();
     } catch (const std::exception& e) {

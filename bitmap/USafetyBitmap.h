@@ -12,7 +12,7 @@
 // Transparent drawing combines a cached monochrome mask and a pre-masked copy of the image with
 // two raster operations, on screens and printers alike; both are rebuilt only after a change.
 // Off Windows NT the mask and all printer output go through device-independent bitmaps.
-#include "framework/Bitmap.h"
+#include "framework/graphics/Bitmap.h"
 
 #include <windows.h>
 

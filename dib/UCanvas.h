@@ -2,8 +2,8 @@
 // A canvas over a memory DC of its own, into which a subclass's bitmap is selected. Fonts are
 // scaled for the device the canvas stands for (its reference device, else the screen), and the
 // DC is let go on request so that owners hold GDI resources only while they draw.
-#include "framework/Canvas.h"
-#include "framework/GdiHandle.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

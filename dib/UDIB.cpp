@@ -1,10 +1,10 @@
 #include "dib/UDIB.h"
 
 #include "dib/UScreenColors.h"
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/GdiHandle.h"
-#include "framework/Palette.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/graphics/Palette.h"
 
 #include <cstdlib>
 

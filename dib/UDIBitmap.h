@@ -10,8 +10,8 @@
 // the section always holds uncompressed rows. Anything else is an invalid image
 // (EInvalidGraphic "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です").
 #include "dib/UCanvas.h"
-#include "framework/GdiHandle.h"
-#include "framework/Graphic.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/graphics/Graphic.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "dib/UPackedDIB.h"
 
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
-#include "framework/ImageSize.h"
-#include "framework/Stream.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ImageSize.h"
+#include "framework/core/Stream.h"
 
 #include <cstring>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "dib/UScreenColors.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/GdiHandle.h"
-#include "framework/Palette.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/graphics/Palette.h"
+#include "framework/core/Stream.h"
 
 #include <cstring>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "imagepack/UImagePack.h"
 
-#include "app/AppStrings.h"
-#include "framework/Canvas.h"
-#include "framework/Picture.h"
+#include "imagepack/ImagePackStrings.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Picture.h"
 
 int RectWidth(const RECT& rect)
 {

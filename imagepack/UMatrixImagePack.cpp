@@ -1,10 +1,10 @@
 #include "imagepack/UMatrixImagePack.h"
 
 #include "dib/UScreenColors.h"
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Layout.h"
-#include "framework/Palette.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/ui/Layout.h"
+#include "framework/graphics/Palette.h"
 
 #include <climits>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Further listeners of an image pack: each entry is a heap-held copy of a change handler,
 // owned by the list and called in index order.
-#include "framework/Events.h"
-#include "framework/Object.h"
+#include "framework/core/Events.h"
+#include "framework/core/Object.h"
 
 #include <memory>
 #include <vector>

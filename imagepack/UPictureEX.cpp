@@ -1,11 +1,11 @@
 #include "imagepack/UPictureEX.h"
 
 #include "bitmap/USafetyBitmap.h"
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
-#include "framework/Icon.h"
-#include "framework/Metafile.h"
-#include "framework/Stream.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/graphics/Icon.h"
+#include "framework/graphics/Metafile.h"
+#include "framework/core/Stream.h"
 #include "imagepack/UResStream.h"
 
 #include <cstring>

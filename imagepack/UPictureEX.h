@@ -4,9 +4,9 @@
 // graphic class from the type: bitmaps become TSafetyBitmap, icons TIcon, "METAFILE" resources
 // TMetafile and "JPEG" resources TSafetyJPEGImage. The resource comes from the file beside the
 // executable when that file exists, otherwise from the program's own resources (TResStream).
-#include "framework/JPEGImage.h"
-#include "framework/Persistent.h"
-#include "framework/Picture.h"
+#include "framework/graphics/JPEGImage.h"
+#include "framework/core/Persistent.h"
+#include "framework/graphics/Picture.h"
 
 #include <windows.h>
 

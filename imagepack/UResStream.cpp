@@ -1,7 +1,7 @@
 #include "imagepack/UResStream.h"
 
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 
 #include <vector>
 

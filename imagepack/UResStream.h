@@ -2,7 +2,7 @@
 // The stream of one resource, read from a resource file (the 32-bit .res format) when that file
 // exists, otherwise from the running program's own resources. Callers see the same bytes either
 // way.
-#include "framework/Stream.h"
+#include "framework/core/Stream.h"
 
 #include <windows.h>
 

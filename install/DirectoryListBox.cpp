@@ -2,9 +2,9 @@
 
 #include "app/AppStrings.h"
 #include "app/Pathutil.h"
-#include "framework/GdiHandle.h"
-#include "framework/Layout.h"
-#include "framework/ResText.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/ui/Layout.h"
+#include "framework/core/ResText.h"
 
 #include <windows.h>
 

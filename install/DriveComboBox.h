@@ -2,7 +2,7 @@
 // The drive list: the system's drives as upper-case letters ("C:"). Linked to a folder list,
 // choosing a drive moves the list to that drive's root, and the list's moves to another drive
 // select that drive here.
-#include "framework/Control.h"
+#include "framework/ui/Control.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The folder entry dialog: proposes the installation folder, publishes the typed folder as the
 // target folder, enables "開始" only while the installed executable is there, and closes with
 // OK only for an installed release that this update applies to.
-#include "framework/Form.h"
+#include "framework/ui/Form.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "install/FSelDir.h"
 
 #include "app/Pathutil.h"
-#include "framework/Button.h"
-#include "framework/Label.h"
-#include "framework/Panel.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Panel.h"
 #include "install/DirectoryListBox.h"
 #include "install/DriveComboBox.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The folder picker behind "参照(&R)...": a folder list and a drive list; "はい" hands back the
 // folder that the list has open.
-#include "framework/Form.h"
+#include "framework/ui/Form.h"
 
 #include <string>
 

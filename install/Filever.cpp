@@ -1,5 +1,5 @@
 #include "install/Filever.h"
-#include "framework/SystemLibrary.h"
+#include "framework/win32/SystemLibrary.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // Reads the version resource of an executable: the product version of its fixed file info.
-#include "framework/Object.h"
+#include "framework/core/Object.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "install/FolderPicture.h"
 
-#include "framework/GdiHandle.h"
+#include "framework/win32/GdiHandle.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "install/RegKey.h"
 
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
-#include "framework/ResText.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ResText.h"
 
 #include <cstring>
 #include <vector>

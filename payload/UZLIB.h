@@ -15,8 +15,8 @@
 //       temp.SetPosition(0);
 //       ...
 //   }
-#include "framework/Exception.h"
-#include "framework/Stream.h"
+#include "framework/core/Exception.h"
+#include "framework/core/Stream.h"
 
 // Failures of the zlib side; the message is always "error".
 ZA2_EXCEPTION_KIND(EZlibError, Exception);

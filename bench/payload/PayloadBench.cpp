@@ -6,7 +6,7 @@
 // Target: decoder / zlib <= 1.10 (median of the rounds).
 //
 //   payload_bench [MiB] [rounds]      defaults: 64 MiB, 7 rounds
-#include "framework/Stream.h"
+#include "framework/core/Stream.h"
 #include "payload/UZLIB.h"
 #include "BenchPayload.h"
 

@@ -8,8 +8,8 @@
 //   update_bench [rounds]      default: 5 rounds
 #include "app/FDoUpdate.h"
 #include "app/FMain.h"
-#include "framework/Application.h"
-#include "framework/Edit.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Edit.h"
 #include "payload/UZLIB.h"
 
 #include <windows.h>

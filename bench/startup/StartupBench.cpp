@@ -5,7 +5,7 @@
 // and the same for the fastest quarter of the starts.
 //
 //   startup_bench [pairs [updater.exe]]    default: 10 pairs, the updater built beside it
-#include "framework/GdiHandle.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

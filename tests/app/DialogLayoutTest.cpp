@@ -2,11 +2,11 @@
 // table: the window (caption, client size, border, icons, always-on-top, centring, font) and
 // every component (kind, parent, position, size, caption, tab order and its other settings).
 #include "app/FDoUpdate.h"
-#include "framework/Bevel.h"
-#include "framework/Button.h"
-#include "framework/Label.h"
-#include "framework/Panel.h"
-#include "framework/ProgressBar.h"
+#include "framework/ui/Bevel.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ProgressBar.h"
 #include "install/DirectoryListBox.h"
 #include "install/DriveComboBox.h"
 #include "install/FInpPath.h"

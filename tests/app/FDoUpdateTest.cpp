@@ -2,9 +2,9 @@
 // every failure with the text the user sees; any failure leaves the old installation whole.
 #include "UpdateRunFixture.h"
 
-#include "framework/Exception.h"
-#include "framework/FileHandle.h"
-#include "framework/Stream.h"
+#include "framework/core/Exception.h"
+#include "framework/win32/FileHandle.h"
+#include "framework/core/Stream.h"
 #include "support/ShortDateSetting.h"
 
 #include <cstdlib>

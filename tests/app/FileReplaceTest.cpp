@@ -1,6 +1,6 @@
 #include "app/FileReplace.h"
 
-#include "framework/Exception.h"
+#include "framework/core/Exception.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 // the logo's own palette.
 #include "app/FMain.h"
 #include "bitmap/USafetyBitmap.h"
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Picture.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Picture.h"
 #include "imagepack/UPictureEX.h"
-#include "framework/Stream.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
 

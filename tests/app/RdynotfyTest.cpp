@@ -1,6 +1,6 @@
 // The ready notifier: one signal, inside the modal loop, before the form's first paint.
 #include "app/Rdynotfy.h"
-#include "framework/Form.h"
+#include "framework/ui/Form.h"
 #include "support/FormTesting.h"
 
 #include <gtest/gtest.h>

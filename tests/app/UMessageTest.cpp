@@ -1,6 +1,6 @@
 #include "app/UMessage.h"
 
-#include "framework/Application.h"
+#include "framework/ui/Application.h"
 #include "support/BoxWatcher.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // old installation; shared by the update run's test programs.
 #include "app/FDoUpdate.h"
 #include "app/FMain.h"
-#include "framework/ProgressBar.h"
+#include "framework/ui/ProgressBar.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 #include "support/TempFolder.h"

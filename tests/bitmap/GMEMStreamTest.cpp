@@ -1,5 +1,5 @@
 // The global-memory stream over foreign blocks (clipboard data) and over blocks of its own.
-#include "bitmap/UGMEMStream.h"
+#include "framework/win32/UGMEMStream.h"
 
 #include <gtest/gtest.h>
 

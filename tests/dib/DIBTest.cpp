@@ -3,9 +3,9 @@
 #include "dib/UDIB.h"
 
 #include "dib/UScreenColors.h"
-#include "framework/Bitmap.h"
-#include "framework/GdiHandle.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/core/Stream.h"
 #include "support/DrawTarget.h"
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"

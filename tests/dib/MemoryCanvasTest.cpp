@@ -1,7 +1,7 @@
 // The memory-DC canvas: its reference device, its bitmap selection and the freeing of its DCs.
 #include "dib/UCanvas.h"
 
-#include "framework/GdiHandle.h"
+#include "framework/win32/GdiHandle.h"
 #include "support/DrawTarget.h"
 
 #include <gtest/gtest.h>

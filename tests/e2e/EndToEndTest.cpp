@@ -1,7 +1,7 @@
 // The updater as a user meets it: the real program, started as a process of its own, driven
 // through its windows by their captions, with the results checked on disk.
 #include "e2e/Driver.h"
-#include "framework/GdiHandle.h"
+#include "framework/win32/GdiHandle.h"
 #include "support/BmpBuilder.h"
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the module definition of a planted stand-in for one system DLL that the updater loads
 # itself: it exports every function that the program's loader takes from that DLL (the table in
-# framework/SystemLibrary.h) and every function the program imports from it, each as the stub's
+# framework/win32/SystemLibrary.h) and every function the program imports from it, each as the stub's
 # one entry. So the stand-in would be taken by the program however it asked for the DLL.
 #   planted-def.sh LIBRARY TABLE EXE OBJDUMP OUTPUT
 set -euo pipefail

@@ -1,6 +1,6 @@
 // The locale-aware text-to-date-time conversion, under the user's short-date settings.
-#include "framework/DateTime.h"
-#include "framework/Exception.h"
+#include "framework/core/DateTime.h"
+#include "framework/core/Exception.h"
 #include "support/ShortDateSetting.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Forms at run time: the modal loop, the close query, the dialog keys, mouse messages for
 // controls without a window, and failures of handlers reaching the application's report.
-#include "framework/Button.h"
-#include "framework/Edit.h"
-#include "framework/Label.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Edit.h"
+#include "framework/ui/Label.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 

@@ -1,13 +1,13 @@
 // Forms built from layout texts: what the layout declares is what the windows show, and names
 // the layout does not know are errors with a clear message.
-#include "framework/Bevel.h"
-#include "framework/Button.h"
-#include "framework/Edit.h"
-#include "framework/ImageControl.h"
-#include "framework/Label.h"
-#include "framework/Layout.h"
-#include "framework/Panel.h"
-#include "framework/ProgressBar.h"
+#include "framework/ui/Bevel.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Edit.h"
+#include "framework/ui/ImageControl.h"
+#include "framework/ui/Label.h"
+#include "framework/ui/Layout.h"
+#include "framework/ui/Panel.h"
+#include "framework/ui/ProgressBar.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 

@@ -3,11 +3,11 @@
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/Palette.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/graphics/Palette.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // supply their own DCs.
 #include "support/DrawTarget.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/GdiHandle.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <gtest/gtest.h>
 

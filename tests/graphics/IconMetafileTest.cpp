@@ -2,12 +2,12 @@
 #include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
 
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/Icon.h"
-#include "framework/Metafile.h"
-#include "framework/Picture.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/graphics/Icon.h"
+#include "framework/graphics/Metafile.h"
+#include "framework/graphics/Picture.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,15 @@
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
-#include "framework/Icon.h"
-#include "framework/Metafile.h"
-#include "framework/Picture.h"
-#include "framework/ResText.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/graphics/Icon.h"
+#include "framework/graphics/Metafile.h"
+#include "framework/graphics/Picture.h"
+#include "framework/core/ResText.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
 

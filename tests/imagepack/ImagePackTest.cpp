@@ -2,9 +2,9 @@
 // a pack that keeps the base setters.
 #include "imagepack/UImagePack.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Picture.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Picture.h"
 #include "support/DrawTarget.h"
 
 #include <gtest/gtest.h>

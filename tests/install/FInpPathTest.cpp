@@ -3,9 +3,9 @@
 #include "install/FInpPath.h"
 
 #include "app/FMain.h"
-#include "framework/Bitmap.h"
-#include "framework/Button.h"
-#include "framework/Edit.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Edit.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 #include "support/SavedSettings.h"

@@ -2,7 +2,7 @@
 // from folders that cannot be entered, the linked drive list, and confirming.
 #include "install/FSelDir.h"
 
-#include "framework/Button.h"
+#include "framework/ui/Button.h"
 #include "install/DirectoryListBox.h"
 #include "install/DriveComboBox.h"
 #include "support/BoxWatcher.h"

@@ -4,10 +4,10 @@
 #include "support/JpegEncoder.h"
 #include "support/StreamBytes.h"
 
-#include "framework/Bitmap.h"
-#include "framework/Exception.h"
-#include "framework/JPEGImage.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/core/Exception.h"
+#include "framework/graphics/JPEGImage.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Icon.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Icon.h"
+#include "framework/core/Stream.h"
 #include "imagepack/UMatrixImagePack.h"
 
 #include <gtest/gtest.h>

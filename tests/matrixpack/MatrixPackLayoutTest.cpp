@@ -3,7 +3,7 @@
 #include "support/FormTesting.h"
 
 #include "bitmap/USafetyBitmap.h"
-#include "framework/Exception.h"
+#include "framework/core/Exception.h"
 #include "imagepack/UMatrixImagePack.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the payload tests: containers made in the test with zlib, and streams that
 // watch or misbehave.
-#include "framework/Stream.h"
+#include "framework/core/Stream.h"
 #include "payload/UZLIB.h"
 
 #include <zlib.h>

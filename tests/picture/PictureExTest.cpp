@@ -6,10 +6,10 @@
 #include "support/StreamBytes.h"
 
 #include "bitmap/USafetyBitmap.h"
-#include "framework/Bitmap.h"
-#include "framework/Canvas.h"
-#include "framework/Exception.h"
-#include "framework/Stream.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/core/Exception.h"
+#include "framework/core/Stream.h"
 #include "imagepack/UPictureEX.h"
 
 #include <cstdio>

@@ -3,9 +3,9 @@
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
 
-#include "framework/Exception.h"
-#include "framework/FrameworkStrings.h"
-#include "framework/Stream.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/Stream.h"
 #include "imagepack/UResStream.h"
 
 #include <gtest/gtest.h>

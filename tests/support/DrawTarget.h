@@ -1,8 +1,8 @@
 #pragma once
 // A 24-bit DIB section in a memory DC with a canvas lent to it: drawing targets whose pixels
 // tests read back exactly with GetPixel, whatever the screen's depth.
-#include "framework/Canvas.h"
-#include "framework/GdiHandle.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

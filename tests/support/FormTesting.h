@@ -1,8 +1,8 @@
 #pragma once
 // Helpers for tests of forms: an application object per test, a watchdog that ends a modal
 // loop that would otherwise wait for ever, and window queries.
-#include "framework/Application.h"
-#include "framework/Form.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "support/StreamBytes.h"
 
-#include "framework/Stream.h"
+#include "framework/core/Stream.h"
 
 void FillStream(TMemoryStream& stream, const void* data, size_t size)
 {

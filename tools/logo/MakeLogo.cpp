@@ -4,7 +4,7 @@
 //   MakeLogo <output.bmp>
 #include "MedianCut.h"
 
-#include "framework/GdiHandle.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 
