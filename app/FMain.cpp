@@ -1,7 +1,6 @@
 #include "app/FMain.h"
 
 #include "app/AppStrings.h"
-#include "app/FDoUpdate.h"
 #include "app/UMessage.h"
 #include "framework/ui/Application.h"
 #include "framework/graphics/Bitmap.h"
@@ -19,9 +18,9 @@
 std::string TargetFolder;
 TfrmMain* frmMain = nullptr;
 
-// Set by the program entry: the folder entry dialog lives in install/, which builds on app/.
+// Set by the program entry: both dialogs read this window's state, so it does not make them.
 TFormFactory TfrmMain::InputPathDialog;
-TFormFactory TfrmMain::DoUpdateDialog = FormFactory<TfrmDoUpdate>();
+TFormFactory TfrmMain::DoUpdateDialog;
 
 namespace {
 

@@ -58,8 +58,8 @@ public:
     // Puts the logo into Image1, re-rendered for a palette screen, and sizes the window to it.
     void ShowLogo();
 
-    // The two dialogs of the update sequence, replaceable (tests show their own). The folder entry
-    // dialog is wired in by the program entry (install/ builds on app/, not the other way).
+    // The two dialogs of the update sequence, wired in by the program entry (they include this
+    // window, and the folder entry dialog's install/ builds on app/); tests show their own.
     static TFormFactory InputPathDialog;
     static TFormFactory DoUpdateDialog;
 

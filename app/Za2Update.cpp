@@ -1,5 +1,6 @@
 // Program entry of the updater.
 #include "app/DllSearch.h"
+#include "app/FDoUpdate.h"
 #include "app/FMain.h"
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"
@@ -46,6 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     TApplication application;
     application.SetTitle(kApplicationTitle);
     TfrmMain::InputPathDialog = FormFactory<TfrmInputPath>();
+    TfrmMain::DoUpdateDialog = FormFactory<TfrmDoUpdate>();
     try {
         application.CreateForm<TfrmMain>();
     } catch (const std::exception& e) {
