@@ -161,8 +161,9 @@ TEST_F(FDoUpdateTest, DaylightSavingZoneStampsWithTheOffsetOfTheStampsDate)
     ASSERT_EQ(-60, zone.Bias + zone.StandardBias);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    if (now.wMonth != 1 && !(now.wMonth == 12 && now.wDay >= 25))
+    if (now.wMonth != 1 && !(now.wMonth == 12 && now.wDay >= 25)) {
         EXPECT_EQ(TIME_ZONE_ID_DAYLIGHT, today) << "today's offset is not the stamp date's";
+    }
     ASSERT_EQ(mrOk, Run());
     for (const char* name : kNames) {
         FILETIME written = LastWriteTime(folder_.File(name));
