@@ -3,7 +3,7 @@
 // is released exactly once, on every path, by the one object that made or took it.
 #include <windows.h>
 
-#include <utility>
+#include "framework/core/OwnedHandle.h"
 
 // Raises EOutOfResources (the toolkit's "out of system resources" message) when GDI or USER
 // returned no object. Returns the handle otherwise.
@@ -15,41 +15,6 @@ H RequireHandle(H handle)
         RaiseOutOfResources();
     return handle;
 }
-
-// A handle that is released with its owner. Movable, not copyable.
-template <class H, class Releaser>
-class TOwnedHandle {
-public:
-    TOwnedHandle() = default;
-    explicit TOwnedHandle(H handle) : handle_(handle) {}
-    ~TOwnedHandle() { Reset(); }
-
-    TOwnedHandle(TOwnedHandle&& other) noexcept : handle_(other.Release()) {}
-    TOwnedHandle& operator=(TOwnedHandle&& other) noexcept
-    {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    TOwnedHandle(const TOwnedHandle&) = delete;
-    TOwnedHandle& operator=(const TOwnedHandle&) = delete;
-
-    H Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-    // Gives the handle up without releasing it.
-    H Release() { return std::exchange(handle_, nullptr); }
-    // Releases the held handle (if any) and holds the new one.
-    void Reset(H handle = nullptr)
-    {
-        H old = std::exchange(handle_, handle);
-        if (old && old != handle)
-            Releaser()(old);
-    }
-
-private:
-    H handle_ = nullptr;
-};
 
 struct TDeleteGdiObject {
     void operator()(HGDIOBJ handle) const { DeleteObject(handle); }
