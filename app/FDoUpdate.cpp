@@ -7,6 +7,7 @@
 #include "app/Pathutil.h"
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
 #include "framework/win32/FileHandle.h"
 #include "framework/ui/Label.h"
@@ -42,7 +43,7 @@ TfrmDoUpdate::TfrmDoUpdate(TComponent* owner) : TForm(owner)
     AddField("Label2", Label2);
     AddField("ReadyNotifier1", ReadyNotifier1);
     AddField("ProgressBar1", ProgressBar1);
-    ReadLayoutResource("TFRMDOUPDATE");
+    ReadLayoutResource(*this, "TFRMDOUPDATE");
 }
 
 void TfrmDoUpdate::FormCreate(TObject*)

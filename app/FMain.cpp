@@ -2,6 +2,7 @@
 
 #include "app/AppStrings.h"
 #include "app/UMessage.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/ui/Button.h"
@@ -63,7 +64,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
     AddField("meUpdateObject", meUpdateObject);
     AddField("lblTimeStamp", lblTimeStamp);
     try {
-        ReadLayoutResource("TFRMMAIN");
+        ReadLayoutResource(*this, "TFRMMAIN");
     } catch (...) {
         if (frmMain == this)
             frmMain = nullptr;

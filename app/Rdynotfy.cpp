@@ -1,7 +1,7 @@
 #include "app/Rdynotfy.h"
 
 #include "framework/ui/Form.h"
-#include "framework/ui/Layout.h"
+#include "framework/layout/Layout.h"
 
 #include <windows.h>
 

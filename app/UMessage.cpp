@@ -13,7 +13,8 @@ const std::size_t kMaxShownBytes = 255;
 
 void ShowBox(const std::string& text, UINT flags)
 {
-    ShowModalBox(CutAtCharBoundary(text, kMaxShownBytes),
+    HWND owner = Application ? Application->Handle() : nullptr;
+    ShowModalBox(owner, CutAtCharBoundary(text, kMaxShownBytes),
                  CutAtCharBoundary(MessageCaption(), kMaxShownBytes), flags);
 }
 

@@ -3,7 +3,7 @@
 #include "dib/UScreenColors.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/ui/Layout.h"
+#include "framework/layout/Layout.h"
 #include "framework/graphics/Palette.h"
 
 #include <climits>

@@ -3,7 +3,7 @@
 #include "app/AppStrings.h"
 #include "app/Pathutil.h"
 #include "framework/win32/GdiHandle.h"
-#include "framework/ui/Layout.h"
+#include "framework/layout/Layout.h"
 #include "framework/core/ResText.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "install/DriveComboBox.h"
 
-#include "framework/ui/Layout.h"
+#include "framework/layout/Layout.h"
 #include "install/DirectoryListBox.h"
 
 #include <windows.h>

@@ -4,6 +4,7 @@
 #include "app/FMain.h"
 #include "app/Pathutil.h"
 #include "app/UMessage.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Bevel.h"
 #include "framework/graphics/Bitmap.h"
@@ -73,7 +74,7 @@ TfrmInputPath::TfrmInputPath(TComponent* owner) : TForm(owner)
     AddField("BitBtn1", BitBtn1);
     AddField("Label1", Label1);
     AddField("Bevel1", Bevel1);
-    ReadLayoutResource("TFRMINPUTPATH");
+    ReadLayoutResource(*this, "TFRMINPUTPATH");
 }
 
 void TfrmInputPath::FormCreate(TObject*)

@@ -1,6 +1,7 @@
 #include "install/FSelDir.h"
 
 #include "app/Pathutil.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
@@ -49,7 +50,7 @@ TfrmSelDir::TfrmSelDir(TComponent* owner) : TForm(owner)
     AddField("lblDirName", lblDirName);
     AddField("Label1", Label1);
     AddField("Label2", Label2);
-    ReadLayoutResource("TFRMSELDIR");
+    ReadLayoutResource(*this, "TFRMSELDIR");
 }
 
 void TfrmSelDir::FormCreate(TObject*)

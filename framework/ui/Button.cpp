@@ -46,9 +46,35 @@ TBitmap& TBitBtn::Glyph()
 void TBitBtn::Click()
 {
     if (modalResult_ != mrNone)
-        if (TForm* form = ParentForm())
+        if (TForm* form = TForm::FormOf(*this))
             form->SetModalResult(modalResult_);
     TWinControl::Click();
+}
+
+// A focused button takes Enter itself; otherwise Enter presses the default button and Esc the
+// cancel button.
+bool TBitBtn::IsDialogKeyTarget(TDialogKey key, bool focused) const
+{
+    if (focused)
+        return key == TDialogKey::Enter;
+    return key == TDialogKey::Enter ? default_ : cancel_;
+}
+
+bool TBitBtn::DialogKeyPressed()
+{
+    if (!CanFocus())
+        return false;
+    Click();
+    return true;
+}
+
+bool TBitBtn::AccessKeyPressed()
+{
+    if (!CanFocus())
+        return false;
+    SetFocus();
+    Click();
+    return true;
 }
 
 void TBitBtn::Command(WORD code)

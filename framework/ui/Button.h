@@ -27,6 +27,9 @@ public:
     TBitmap& Glyph();
 
     void Click() override;
+    bool IsDialogKeyTarget(TDialogKey key, bool focused) const override;
+    bool DialogKeyPressed() override;
+    bool AccessKeyPressed() override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -14,12 +14,14 @@
 #include <vector>
 
 class TWinControl;
-class TForm;
 
 // Where a control sits inside its parent's client area when the parent is arranged.
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
 
 enum class TMouseButton { Left, Right, Middle };
+
+// The keys of a dialog that press a button: Enter the default one, Esc the cancel one.
+enum class TDialogKey { Enter, Escape };
 
 // The keys and buttons held down while a mouse message arrived.
 struct TShiftState {
@@ -51,8 +53,6 @@ public:
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
-    // The form this control is on (itself for a form), or nullptr.
-    TForm* ParentForm() const;
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -107,6 +107,14 @@ public:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void Click();
+
+    // Keyboard interface of the window the control is on. Whether a dialog key presses this
+    // control: as the default or cancel button, or (focused) as the button with the focus.
+    virtual bool IsDialogKeyTarget(TDialogKey /*key*/, bool /*focused*/) const { return false; }
+    // The dialog key pressed it; false when it cannot act now (hidden or disabled).
+    virtual bool DialogKeyPressed() { return false; }
+    // The access key of its caption ("&F") was pressed; false when it has nothing to do.
+    virtual bool AccessKeyPressed() { return false; }
 
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
@@ -230,6 +238,11 @@ protected:
     DWORD VisibleStyle() const;
     void UpdateTabOrder();
 
+    // A control on this top-level window asks for the focus, or is going away (a form
+    // remembers the control that had the focus).
+    virtual void ActiveControlRequested(TWinControl* /*control*/) {}
+    virtual void ControlDestroying(TWinControl* /*control*/) {}
+
 private:
     friend class TControl;
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -241,6 +254,8 @@ private:
     bool RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     TControl* ControlAtPos(POINT point) const;
     void Paint();
+    // The window at the top of this control's parents (itself without a parent).
+    TWinControl* TopParent();
 
     HWND handle_ = nullptr;
     WNDPROC defaultProc_ = nullptr;

@@ -1,23 +1,20 @@
 #pragma once
 // Forms: top-level windows built from a layout. A form class binds its handlers and component
-// fields by name, then reads its layout; the layout creates the components, sets their
-// properties, and after loading the form's OnCreate runs (a failure there is reported and the
-// form is still made).
+// fields by name, then has its layout read (framework/layout); the layout creates the
+// components, sets their properties, and after loading the form's OnCreate runs (a failure
+// there is reported and the form is still made).
 //
 //   TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
 //   {
 //       AddHandler("FormCreate", &TfrmMain::FormCreate);
 //       AddField("btnSetup", btnSetup);
-//       ReadLayoutResource("TFRMMAIN");
+//       ReadLayoutResource(*this, "TFRMMAIN");
 //   }
 #include "framework/ui/Control.h"
+#include "framework/ui/FormBindings.h"
 
-#include <any>
 #include <functional>
-#include <map>
 #include <string>
-
-class TBitBtn;
 
 enum class TBorderStyle { None, Single, Sizeable, Dialog, ToolWindow, SizeToolWin };
 struct TBorderIcons {
@@ -43,55 +40,15 @@ constexpr TModalResult mrNo = IDNO;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 
-class TForm : public TWinControl {
+class TForm : public TWinControl, public TFormBindings {
 public:
     explicit TForm(TComponent* owner);
     ~TForm() override;
     ZA2_CLASS_NAME(TForm)
 
-    // --- Building from a layout ---
-    // Reads a layout text (CP932); layoutName names it in error messages. Raises ELayoutError.
-    void ReadLayout(const std::string& text, const std::string& layoutName);
-    // Reads the layout resource of type "LAYOUT" with this name from the program's module.
-    void ReadLayoutResource(const char* name);
-
-    // Handlers the layout may name. Member functions of the form class bind to this form.
-    template <class Event>
-    void AddHandler(const std::string& name, Event handler)
-    {
-        handlers_[name] = std::move(handler);
-    }
-    template <class F, class... Args>
-    void AddHandler(const std::string& name, void (F::*method)(Args...))
-    {
-        F* self = static_cast<F*>(this);
-        handlers_[name] =
-            std::function<void(Args...)>([self, method](Args... args) { (self->*method)(args...); });
-    }
-    // The handler of this name and event type; nullptr when there is none of that type.
-    template <class Event>
-    const Event* FindHandler(const std::string& name) const
-    {
-        auto it = handlers_.find(name);
-        return it == handlers_.end() ? nullptr : std::any_cast<Event>(&it->second);
-    }
-    bool HasHandler(const std::string& name) const { return handlers_.count(name) != 0; }
-
-    // A field that receives the layout's component of this name; a missing component or one of
-    // another kind is a layout error.
-    template <class T>
-    void AddField(const std::string& name, T*& field)
-    {
-        field = nullptr;
-        fields_[name] = [&field](TComponent* c) {
-            field = dynamic_cast<T*>(c);
-            return field != nullptr;
-        };
-    }
-    // Called by the layout reader for each component it made; false: the field's kind differs.
-    bool BindField(const std::string& name, TComponent* component);
-    // Names of fields that no component was bound to.
-    std::vector<std::string> UnboundFields() const;
+    // Runs OnCreate once the form is built (the layout reader calls it after reading); a
+    // failure is handed to the application's report and creation goes on.
+    virtual void DoCreate();
 
     // --- Window ---
     int ClientWidth() const { return clientWidth_; }
@@ -114,9 +71,6 @@ public:
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
 
-    // The push buttons that Enter and Esc press (the layout's default / cancel buttons).
-    TBitBtn* DefaultButton() const;
-    TBitBtn* CancelButton() const;
 
     // --- Showing and closing (Show / Hide / Visible show the form without a loop) ---
     // Shows the form and runs its own message loop until the modal result is set and the close
@@ -135,6 +89,8 @@ public:
     bool HandleDialogKey(const MSG& message);
     // The form that a window belongs to, or nullptr.
     static TForm* FormOfWindow(HWND window);
+    // The form a control is on (the control itself for a form), or nullptr.
+    static TForm* FormOf(const TControl& control);
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -144,8 +100,6 @@ public:
 
 protected:
     void Loaded() override;
-    // Runs OnCreate; a failure is handed to the application's report and creation goes on.
-    virtual void DoCreate();
 
     void CreateParams(TCreateParams& params) override;
     const char* OwnClassName() const override { return "Za2Form"; }
@@ -154,6 +108,8 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void BoundsChanged() override;
     void VisibleChanged() override;
+    void ActiveControlRequested(TWinControl* control) override { SetActiveControl(control); }
+    void ControlDestroying(TWinControl* control) override;
 
 private:
     DWORD WindowStyle() const;
@@ -166,12 +122,10 @@ private:
     void RealizePalette(bool background);
     void CloseModal();
     void FocusFirstControl();
-    bool PressButton(TBitBtn* button);
     bool HandleAccessKey(char key);
-
-    std::map<std::string, std::any> handlers_;
-    std::map<std::string, std::function<bool(TComponent*)>> fields_;
-    std::vector<std::string> boundFields_;
+    bool HandleEnterOrEscape(const MSG& message, HWND focus);
+    // The first control (in creation order, at any depth) that this dialog key presses.
+    TControl* DialogKeyTarget(TDialogKey key);
 
     int clientWidth_ = 0;
     int clientHeight_ = 0;

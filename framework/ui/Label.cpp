@@ -41,6 +41,14 @@ void TLabel::Paint(HDC dc)
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, TextFlags());
 }
 
+bool TLabel::AccessKeyPressed()
+{
+    if (!Visible() || !focusControl_ || !focusControl_->CanFocus())
+        return false;
+    focusControl_->SetFocus();
+    return true;
+}
+
 void TLabel::AdjustBounds()
 {
     if (!autoSize_ || Loading())

@@ -25,6 +25,8 @@ public:
     void SetFocusControl(TWinControl* control) { focusControl_ = control; }
 
     void Paint(HDC dc) override;
+    // Its access key focuses FocusControl.
+    bool AccessKeyPressed() override;
 
 protected:
     void Loaded() override;

@@ -5,5 +5,5 @@
 
 #include <string>
 
-// Owner is the application's hidden window once the application object exists.
-int ShowModalBox(const std::string& text, const std::string& caption, UINT flags);
+// owner: the window that owns the box (the application's hidden window), or nullptr.
+int ShowModalBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);

@@ -4,6 +4,7 @@
 #include "framework/graphics/Bitmap.h"
 #include "framework/ui/Button.h"
 #include "framework/core/Exception.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/ImageControl.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
@@ -24,9 +25,9 @@ public:
         : TForm(owner), result_(result), log_(log), name_(std::move(name))
     {
         AddHandler("FormShow", &TTestDialog::FormShow);
-        ReadLayout("form dlgTest\n    ClientWidth = 120\n    ClientHeight = 40\n"
-                   "    OnShow = FormShow\n",
-                   "TESTDIALOG");
+        ReadLayout(*this, "form dlgTest\n    ClientWidth = 120\n    ClientHeight = 40\n"
+                          "    OnShow = FormShow\n",
+                          "TESTDIALOG");
     }
     ~TTestDialog() override { log_.push_back(name_ + " destroyed"); }
 

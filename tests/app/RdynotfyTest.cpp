@@ -1,5 +1,6 @@
 // The ready notifier: one signal, inside the modal loop, before the form's first paint.
 #include "app/Rdynotfy.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Form.h"
 #include "support/FormTesting.h"
 
@@ -23,7 +24,7 @@ public:
         RegisterReadyNotifierKind();
         AddHandler("FormCreate", &TReadyForm::FormCreate);
         AddHandler("ReadyNotifier1Ready", &TReadyForm::ReadyNotifier1Ready);
-        ReadLayout(kLayout, "READYTEST");
+        ReadLayout(*this, kLayout, "READYTEST");
     }
     void FormCreate(TObject*) {}
     void ReadyNotifier1Ready(TObject* sender)

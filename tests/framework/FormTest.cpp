@@ -3,6 +3,7 @@
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/Label.h"
+#include "framework/layout/Layout.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 
@@ -45,7 +46,7 @@ public:
         AddField("Edit1", Edit1);
         AddField("btnOk", btnOk);
         AddField("btnCancel", btnCancel);
-        ReadLayout(kModalLayout, "MODAL");
+        ReadLayout(*this, kModalLayout, "MODAL");
     }
     void FormCloseQuery(TObject*, bool& canClose)
     {

@@ -5,7 +5,7 @@
 #include "framework/ui/Edit.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
-#include "framework/ui/Layout.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ProgressBar.h"
 #include "support/BoxWatcher.h"
@@ -96,7 +96,7 @@ public:
         AddField("Edit1", Edit1);
         AddField("Memo1", Memo1);
         AddField("ProgressBar1", ProgressBar1);
-        ReadLayout(layout, "TEST");
+        ReadLayout(*this, layout, "TEST");
     }
     void FormCreate(TObject*) { createdWithStart = btnStart != nullptr; }
     void StartClick(TObject* sender) { clickedBy = sender; }
@@ -259,9 +259,9 @@ public:
                        loadedAtCreate = TPart::loadedBeforeCreate;
                    }));
         AddField("Part1", part);
-        ReadLayout("form frmPart\n    OnCreate = FormCreate\n"
-                   "TPart Part1\n    Inner.Value = 40\n    Outer = 2\n",
-                   "PART");
+        ReadLayout(*this, "form frmPart\n    OnCreate = FormCreate\n"
+                          "TPart Part1\n    Inner.Value = 40\n    Outer = 2\n",
+                          "PART");
     }
     TPart* part = nullptr;
     int loadedAtCreate = 0;
@@ -290,7 +290,7 @@ TEST_F(LayoutTest, CreationHandlerFailureIsReportedAndTheFormIsStillMade)
         explicit TFailingForm(TComponent* owner) : TForm(owner)
         {
             AddHandler("FormCreate", TNotifyEvent([](TObject*) { throw EResNotFound("LOGO ﾘｿｰｽが見つかりません"); }));
-            ReadLayout("form frmFail\n    ClientWidth = 100\n    OnCreate = FormCreate\n", "FAIL");
+            ReadLayout(*this, "form frmFail\n    ClientWidth = 100\n    OnCreate = FormCreate\n", "FAIL");
         }
     };
     BoxWatcher watcher;

@@ -5,6 +5,7 @@
 #include "bitmap/USafetyBitmap.h"
 #include "framework/core/Exception.h"
 #include "imagepack/UMatrixImagePack.h"
+#include "framework/layout/Layout.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ public:
     {
         AddHandler("PackChange", &TPackForm::PackChange);
         AddField("MatrixImagePack1", MatrixImagePack1);
-        ReadLayout(PackLayout(packProperties), "TEST");
+        ReadLayout(*this, PackLayout(packProperties), "TEST");
     }
     void PackChange(TObject* sender)
     {

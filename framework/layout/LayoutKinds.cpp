@@ -1,4 +1,6 @@
 // The toolkit's own component kinds and the properties that layouts may give them.
+#include "framework/layout/Layout.h"
+
 #include "framework/ui/Bevel.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
@@ -6,7 +8,6 @@
 #include "framework/core/FrameworkStrings.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
-#include "framework/ui/Layout.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ProgressBar.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 // Window layouts: a text that declares a form and its components, read when the form is made.
+// A form class reads its own at the end of its constructor: ReadLayoutResource(*this, "TFRMMAIN").
 //
 //   # The first block is the form itself; its properties follow, indented.
 //   form frmMain
@@ -71,6 +72,9 @@ struct TLayoutBlock {
 
 // Splits a layout text into blocks; raises ELayoutError naming layoutName and the line.
 std::vector<TLayoutBlock> ParseLayout(const std::string& text, const std::string& layoutName);
+// Raises ELayoutError: the message stringId with args, inside the one that names layoutName.
+[[noreturn]] void LayoutFailure(const std::string& layoutName, unsigned stringId,
+                                std::initializer_list<std::string> args);
 
 class TLayoutContext;
 using TLayoutSetter =
@@ -272,3 +276,9 @@ private:
     TLayoutContext context_;
     std::vector<TComponent*> loading_;
 };
+
+// Builds the form from a layout text (CP932), then runs its OnCreate; layoutName names the
+// layout in error messages. Raises ELayoutError.
+void ReadLayout(TForm& form, const std::string& text, const std::string& layoutName);
+// The same from the layout resource of type "LAYOUT" with this name in the program's module.
+void ReadLayoutResource(TForm& form, const char* name);
