@@ -1,6 +1,6 @@
 // What property setters ask while a layout is read: typed values, handlers and components by
 // name, and errors that name the layout, the line and the property.
-#include "framework/layout/Layout.h"
+#include "framework/layout/LayoutContext.h"
 
 #include "framework/core/FrameworkStrings.h"
 

@@ -1,5 +1,5 @@
 // The toolkit's own component kinds and the properties that layouts may give them.
-#include "framework/layout/Layout.h"
+#include "framework/layout/LayoutRegistry.h"
 
 #include "framework/ui/Bevel.h"
 #include "framework/ui/Button.h"

@@ -1,5 +1,5 @@
 // The layout text's grammar: blocks of "<kind> <name>" with indented "Name = value" lines.
-#include "framework/layout/Layout.h"
+#include "framework/layout/LayoutParser.h"
 
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/ResText.h"

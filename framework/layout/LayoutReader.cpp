@@ -1,5 +1,5 @@
 // Building a form from its layout.
-#include "framework/layout/Layout.h"
+#include "framework/layout/LayoutReader.h"
 
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"

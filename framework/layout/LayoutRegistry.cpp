@@ -1,5 +1,5 @@
 // The component kinds that layouts may name, with their properties.
-#include "framework/layout/Layout.h"
+#include "framework/layout/LayoutRegistry.h"
 
 void RegisterStandardKinds();  // LayoutKinds.cpp
 
