@@ -10,7 +10,9 @@
 #include "framework/core/ImageSize.h"
 #include "framework/graphics/Palette.h"
 #include "framework/graphics/Picture.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
+#include "framework/win32/WindowsFamily.h"
 #include "payload/UZLIB.h"
 
 #include <cstddef>
@@ -85,15 +87,10 @@ struct TBmpHeaders {
 bool PeekInfoHeaders(TStream& stream, TBmpHeaders& headers)
 {
     const long start = stream.Position();
-    bool complete = false;
-    try {
-        complete = stream.Read(&headers.file, kFileHeaderSize) == kFileHeaderSize &&
-                   stream.Read(&headers.info, kInfoHeaderSize) == static_cast<long>(kInfoHeaderSize);
-    } catch (...) {
-        stream.SetPosition(start);
-        throw;
-    }
-    stream.SetPosition(start);
+    TScopeExit restore([&stream, start] { stream.SetPosition(start); });
+    const bool complete =
+        stream.Read(&headers.file, kFileHeaderSize) == kFileHeaderSize &&
+        stream.Read(&headers.info, kInfoHeaderSize) == static_cast<long>(kInfoHeaderSize);
     return complete && headers.file.bfType == kBmpSignature &&
            headers.info.biSize == kInfoHeaderSize;
 }
@@ -103,31 +100,21 @@ bool IsPaletteFormat(TPixelFormat format)
     return format == TPixelFormat::Bit4 || format == TPixelFormat::Bit8;
 }
 
-// The canvas state that masked drawing changes: its copy mode and the DC's background and
-// text colours, which decide how a monochrome mask expands (1 bits white, 0 bits black).
-class TDrawStateGuard {
-public:
-    explicit TDrawStateGuard(TCanvas& canvas)
-        : canvas_(canvas), dc_(canvas.Handle()), copyMode_(canvas.CopyMode()),
-          background_(SetBkColor(dc_, kWhite)), text_(SetTextColor(dc_, kBlack))
-    {
-    }
-    ~TDrawStateGuard()
-    {
-        canvas_.SetCopyMode(copyMode_);
-        SetBkColor(dc_, background_);
-        SetTextColor(dc_, text_);
-    }
-    TDrawStateGuard(const TDrawStateGuard&) = delete;
-    TDrawStateGuard& operator=(const TDrawStateGuard&) = delete;
-
-private:
-    TCanvas& canvas_;
-    HDC dc_;
-    DWORD copyMode_;
-    COLORREF background_;
-    COLORREF text_;
-};
+// Sets the DC's background and text colours for masked drawing, which decide how a monochrome
+// mask expands (1 bits white, 0 bits black). The guard returned puts them back, with the
+// canvas's copy mode, which the drawing changes too.
+auto MaskDrawingState(TCanvas& canvas)
+{
+    HDC dc = canvas.Handle();
+    const DWORD copyMode = canvas.CopyMode();
+    const COLORREF background = SetBkColor(dc, kWhite);
+    const COLORREF text = SetTextColor(dc, kBlack);
+    return TScopeExit([&canvas, dc, copyMode, background, text] {
+        canvas.SetCopyMode(copyMode);
+        SetBkColor(dc, background);
+        SetTextColor(dc, text);
+    });
+}
 
 // Stretches a monochrome mask into rect with the canvas's copy mode. The blit is made here, not
 // through the canvas's StretchDraw, which would expand the 1 bits in the canvas's brush colour
@@ -177,7 +164,7 @@ void TSafetyBitmap::Assign(TPersistent* source)
     maskedImage_->Assign(other->maskedImage_.get());
     maskChanged_ = other->maskChanged_;
     imageChanged_ = other->imageChanged_;
-    if (!IsWindowsNT())
+    if (!IsNtFamily())
         maskDIB_->Assign(*other->maskDIB_);
 }
 
@@ -262,7 +249,7 @@ void TSafetyBitmap::BuildMask(COLORREF color)
     SetBitmapBits(handle, static_cast<DWORD>(bits.size()), bits.data());
     // GDI reads a bitmap's bits only when no DC holds it.
     mask_->Dormant();
-    if (!IsWindowsNT())
+    if (!IsNtFamily())
         maskDIB_->AssignBitmap(*mask_);
     ++maskBuilds_;
     maskChanged_ = false;
@@ -282,7 +269,7 @@ void TSafetyBitmap::BuildMaskedImage()
     HDC dc = canvas.Handle();
     SetBkColor(dc, kWhite);
     SetTextColor(dc, kBlack);
-    if (IsWindowsNT()) {
+    if (IsNtFamily()) {
         SetStretchBltMode(dc, COLORONCOLOR);
         StretchMask(canvas, RECT{0, 0, Width(), Height()}, *mask_);
     } else {
@@ -298,7 +285,7 @@ void TSafetyBitmap::Draw(TCanvas& canvas, const RECT& rect)
 {
     if (Empty())
         return;
-    TDrawStateGuard state(canvas);
+    auto state = MaskDrawingState(canvas);
     if (Transparent()) {
         BuildMask(TransparentColor());
         BuildMaskedImage();
@@ -319,7 +306,7 @@ void TSafetyBitmap::ScreenDraw(TCanvas& canvas, const RECT& rect)
     // transparent; SRCAND then puts the image into the white area.
     SetStretchBltMode(canvas.Handle(), COLORONCOLOR);
     canvas.SetCopyMode(MERGEPAINT);
-    if (IsWindowsNT()) {
+    if (IsNtFamily()) {
         StretchMask(canvas, rect, *mask_);
     } else {
         const RECT whole{0, 0, Width(), Height()};
@@ -331,7 +318,7 @@ void TSafetyBitmap::ScreenDraw(TCanvas& canvas, const RECT& rect)
 
 void TSafetyBitmap::PrinterDraw(TCanvas& canvas, const RECT& rect)
 {
-    if (IsWindowsNT())
+    if (IsNtFamily())
         PrinterDrawNT(canvas, rect);
     else
         PrinterDrawDIB(canvas, rect);

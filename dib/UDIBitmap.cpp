@@ -8,7 +8,9 @@
 #include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Palette.h"
 #include "framework/core/ResText.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
+#include "framework/win32/WindowsFamily.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,20 +52,13 @@ int TableEntries(int depth)
 }
 
 // Releases the DIB canvas's DC at the end of an operation, so an idle graphic holds none.
-class TCanvasRelease {
-public:
-    explicit TCanvasRelease(std::unique_ptr<TDIBCanvas>& canvas) : canvas_(canvas) {}
-    ~TCanvasRelease()
-    {
-        if (canvas_)
-            canvas_->FreeHandle();
-    }
-    TCanvasRelease(const TCanvasRelease&) = delete;
-    TCanvasRelease& operator=(const TCanvasRelease&) = delete;
-
-private:
-    std::unique_ptr<TDIBCanvas>& canvas_;
-};
+auto CanvasReleasedAtEnd(std::unique_ptr<TDIBCanvas>& canvas)
+{
+    return TScopeExit([&canvas] {
+        if (canvas)
+            canvas->FreeHandle();
+    });
+}
 
 int RectWidthOf(const RECT& rect)
 {
@@ -90,11 +85,8 @@ bool TDIBitmap::DefaultDrawFromBits = true;
 
 void TDIBitmap::InitializeDrawRoute()
 {
-    // Windows NT draws through the canvas; 95/98 (and an unknown platform) from the bits.
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExA(&version))
-        DefaultDrawFromBits = version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+    // Windows NT draws through the canvas; 95/98 from the bits.
+    DefaultDrawFromBits = !IsNtFamily();
 }
 
 TDIBitmap::TDIBitmap() : info_(std::make_unique<TDIBInfo>()), drawFromBits_(DefaultDrawFromBits)
@@ -245,7 +237,7 @@ void TDIBitmap::ReadDIB(TStream& stream)
     ReadPackedDIBHeader(stream, *dib);
     auto* info = reinterpret_cast<BITMAPINFO*>(&dib->info);
     void* bits = nullptr;
-    TCanvasRelease release(canvas_);
+    auto release = CanvasReleasedAtEnd(canvas_);
     int imageSize = CreateSection(info, bits);
     GetDIBColorTable(GetCanvas().Handle(), 0, kMaxColors, info_->colors);
     if (dib->Converts())
@@ -279,7 +271,7 @@ void TDIBitmap::WriteDIB(TStream& stream)
 {
     if (Empty())
         return;
-    TCanvasRelease release(canvas_);
+    auto release = CanvasReleasedAtEnd(canvas_);
     stream.WriteBuffer(&info_->header, kInfoHeaderSize);
     int count = 0;
     std::unique_ptr<RGBQUAD[]> table = GetColorTable(count);
@@ -361,7 +353,7 @@ void TDIBitmap::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE&)
 HPALETTE TDIBitmap::Palette()
 {
     if (!palette_ && !Empty()) {
-        TCanvasRelease release(canvas_);
+        auto release = CanvasReleasedAtEnd(canvas_);
         int count = 0;
         std::unique_ptr<RGBQUAD[]> table = GetColorTable(count);
         if (table)
@@ -418,7 +410,7 @@ void TDIBitmap::Draw(TCanvas& canvas, const RECT& rect)
         return;
     HDC dc = canvas.Handle();
     SetStretchBltMode(dc, COLORONCOLOR);
-    TCanvasRelease release(canvas_);
+    auto release = CanvasReleasedAtEnd(canvas_);
     // A background palette: the target's own foreground colours are left alone.
     TSelectPalette palette(dc, Palette(), true, true);
     // The section's DC is made afresh for the blit below.

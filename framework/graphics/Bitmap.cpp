@@ -6,10 +6,13 @@
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Palette.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
+#include "framework/win32/GlobalMemory.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -66,12 +69,8 @@ public:
     {
         if (!dc_)
             return;
-        if (previousPalette_)
-            SelectPalette(dc_.Get(), previousPalette_, FALSE);
-        if (previousBitmap_)
-            SelectObject(dc_.Get(), previousBitmap_);
-        previousPalette_ = nullptr;
-        previousBitmap_ = nullptr;
+        selectedPalette_.reset();
+        selectedBitmap_.reset();
         if (attached_)
             attached_->dc = nullptr;
         attached_ = nullptr;
@@ -83,12 +82,10 @@ public:
             return;
         TBitmapImage& image = *bitmap_.image_;
         if (image.handle)
-            previousBitmap_ = SelectObject(dc_.Get(), image.handle.Get());
-        if (image.palette) {
-            // Foreground: a memory DC's realisation is what maps the colours exactly.
-            previousPalette_ = SelectPalette(dc_.Get(), image.palette.Get(), FALSE);
-            RealizePalette(dc_.Get());
-        }
+            selectedBitmap_.emplace(dc_.Get(), image.handle.Get());
+        // Foreground: a memory DC's realisation is what maps the colours exactly.
+        if (image.palette)
+            selectedPalette_.emplace(dc_.Get(), image.palette.Get(), false, true);
         image.dc = dc_.Get();
         attached_ = &image;
     }
@@ -115,8 +112,9 @@ protected:
 private:
     TBitmap& bitmap_;
     TOwnedDC dc_;
-    HGDIOBJ previousBitmap_ = nullptr;
-    HPALETTE previousPalette_ = nullptr;
+    // The image's handle and palette while they are selected into dc_.
+    std::optional<TSelectObject> selectedBitmap_;
+    std::optional<TSelectPalette> selectedPalette_;
     TBitmapImage* attached_ = nullptr;
 };
 
@@ -299,15 +297,13 @@ void TBitmap::SetHandle(HBITMAP handle)
         return;
     if (canvas_)
         canvas_->Detach();
-    try {
+    {
+        TScopeExit reattach([this] {
+            if (canvas_)
+                canvas_->Attach();
+        });
         image_ = ImageFromHandle(handle);
-    } catch (...) {
-        if (canvas_)
-            canvas_->Attach();
-        throw;
     }
-    if (canvas_)
-        canvas_->Attach();
     Changed(this);
 }
 
@@ -477,15 +473,11 @@ void TBitmap::SaveToStream(TStream& stream)
     // GetDIBits wants a bitmap that no DC holds.
     if (!image_->bits && canvas_)
         canvas_->Detach();
-    try {
-        WriteBmp(*image_, stream);
-    } catch (...) {
+    TScopeExit reattach([this] {
         if (!image_->bits && canvas_)
             canvas_->Attach();
-        throw;
-    }
-    if (!image_->bits && canvas_)
-        canvas_->Attach();
+    });
+    WriteBmp(*image_, stream);
 }
 
 void TBitmap::ReadData(TStream& stream)
@@ -521,17 +513,13 @@ void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette
     if (!data || (format != CF_BITMAP && format != CF_DIB))
         throw EInvalidGraphic(SUnsupportedClipboard);
     if (format == CF_DIB) {
-        const void* dib = GlobalLock(data);
-        if (!dib)
-            throw EInvalidGraphic(SUnsupportedClipboard);
         TMemoryStream file;
-        try {
-            WritePackedDibAsFile(dib, GlobalSize(data), file);
-        } catch (...) {
-            GlobalUnlock(data);
-            throw;
+        {
+            TGlobalLock dib = LockGlobal(data);
+            if (!dib)
+                throw EInvalidGraphic(SUnsupportedClipboard);
+            WritePackedDibAsFile(dib.Get(), GlobalSize(data), file);
         }
-        GlobalUnlock(data);
         LoadFromStream(file);
         return;
     }
@@ -544,15 +532,12 @@ void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette
     borrowed.height = described.bmHeight;
     borrowed.monochrome = described.bmBitsPixel == 1 && described.bmPlanes == 1;
     std::shared_ptr<TBitmapImage> copy;
-    try {
+    {
+        TScopeExit giveBack([&borrowed] { borrowed.handle.Release(); });
         copy = CreateImage(borrowed.width, borrowed.height, TPixelFormat::Device,
                            borrowed.monochrome, TOwnedPalette(CopyPalette(palette)));
         BlitImage(borrowed, *copy);
-    } catch (...) {
-        borrowed.handle.Release();
-        throw;
     }
-    borrowed.handle.Release();
     ReplaceImage(std::move(copy));
     Changed(this);
 }
@@ -587,17 +572,13 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
     // maps its colours exactly.
     bool background = GetObjectType(target) != OBJ_MEMDC;
     TSelectPalette targetPalette(target, IsPaletteDC(target) ? palette : nullptr, background, true);
-    int previousMode = SetStretchBltMode(target, Monochrome() ? BLACKONWHITE : COLORONCOLOR);
-    try {
-        if (Transparent())
-            DrawTransparent(target, rect, source);
-        else
-            DrawOpaque(target, rect, canvas.CopyMode(), source);
-    } catch (...) {
-        SetStretchBltMode(target, previousMode);
-        throw;
-    }
-    SetStretchBltMode(target, previousMode);
+    const int previousMode =
+        SetStretchBltMode(target, Monochrome() ? BLACKONWHITE : COLORONCOLOR);
+    TScopeExit restoreMode([target, previousMode] { SetStretchBltMode(target, previousMode); });
+    if (Transparent())
+        DrawTransparent(target, rect, source);
+    else
+        DrawOpaque(target, rect, canvas.CopyMode(), source);
 }
 
 void TBitmap::DrawOpaque(HDC target, const RECT& rect, DWORD rop, HDC source)
