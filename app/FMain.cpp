@@ -65,15 +65,11 @@ void TfrmMain::FormCreate(TObject*)
     }
 }
 
-namespace {
-const int kMaxPaletteScreenDepth = 8;
-}
-
 void TfrmMain::ShowLogo()
 {
     TPicture& picture = Image1->Picture();
     MatrixImagePack1->GetImage(picture, 0);
-    if (ScreenColorDepth() <= kMaxPaletteScreenDepth) {
+    if (IsPaletteDevice()) {
         TBitmap rendered;
         CopyBitmapForPalette(picture.Bitmap(), rendered, GetPalette());
         picture.SetGraphic(&rendered);
