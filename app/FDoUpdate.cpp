@@ -9,7 +9,7 @@
 #include "app/UMessage.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
-#include "framework/win32/FileHandle.h"
+#include "framework/core/FileHandle.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/ProgressBar.h"
 #include "framework/core/ResText.h"
@@ -148,7 +148,7 @@ void TfrmDoUpdate::StampFile(const std::string& path)
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // A file that cannot be opened keeps its time; nothing is reported.
-    if (file.Valid())
+    if (file)
         SetFileTime(file.Get(), nullptr, nullptr, &stamp);
 }
 

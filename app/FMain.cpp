@@ -12,6 +12,7 @@
 #include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Palette.h"
 #include "framework/core/ResText.h"
+#include "framework/core/ScopeGuard.h"
 #include "dib/UScreenColors.h"
 #include "dib/UDIBitmap.h"
 #include "imagepack/UMatrixImagePack.h"
@@ -22,31 +23,6 @@ TfrmMain* frmMain = nullptr;
 // Set by the program entry: both dialogs read this window's state, so it does not make them.
 TFormFactory TfrmMain::InputPathDialog;
 TFormFactory TfrmMain::DoUpdateDialog;
-
-namespace {
-
-// Hides the buttons while the sequence runs and shows them again however it ends.
-class TButtonsHidden {
-public:
-    TButtonsHidden(TControl& a, TControl& b) : a_(a), b_(b)
-    {
-        a_.Hide();
-        b_.Hide();
-    }
-    ~TButtonsHidden()
-    {
-        a_.Show();
-        b_.Show();
-    }
-    TButtonsHidden(const TButtonsHidden&) = delete;
-    TButtonsHidden& operator=(const TButtonsHidden&) = delete;
-
-private:
-    TControl& a_;
-    TControl& b_;
-};
-
-} // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
 {
@@ -63,13 +39,13 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
     AddField("Image1", Image1);
     AddField("meUpdateObject", meUpdateObject);
     AddField("lblTimeStamp", lblTimeStamp);
-    try {
-        ReadLayoutResource(*this, "TFRMMAIN");
-    } catch (...) {
+    // A window that failed to be made is nobody's main window.
+    TScopeExit forget([this] {
         if (frmMain == this)
             frmMain = nullptr;
-        throw;
-    }
+    });
+    ReadLayoutResource(*this, "TFRMMAIN");
+    forget.Dismiss();
 }
 
 TfrmMain::~TfrmMain()
@@ -90,15 +66,11 @@ void TfrmMain::FormCreate(TObject*)
     }
 }
 
-namespace {
-const int kMaxPaletteScreenDepth = 8;
-}
-
 void TfrmMain::ShowLogo()
 {
     TPicture& picture = Image1->Picture();
     MatrixImagePack1->GetImage(picture, 0);
-    if (ScreenColorDepth() <= kMaxPaletteScreenDepth) {
+    if (IsPaletteDevice()) {
         TBitmap rendered;
         CopyBitmapForPalette(picture.Bitmap(), rendered, GetPalette());
         picture.SetGraphic(&rendered);
@@ -117,8 +89,7 @@ void TfrmMain::ShowLogo()
 
 void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette)
 {
-    TScreenDC screen;
-    if (!(GetDeviceCaps(screen.Get(), RASTERCAPS) & RC_PALETTE)) {
+    if (!IsPaletteDC(TScreenDC())) {
         dest.Assign(&source);
         dest.Handle();
         return;
@@ -138,7 +109,13 @@ void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette)
 
 void TfrmMain::btnSetupClick(TObject*)
 {
-    TButtonsHidden hidden(*btnSetup, *btnAbort);
+    // Hidden while the sequence runs, shown again however it ends.
+    btnSetup->Hide();
+    btnAbort->Hide();
+    TScopeExit showAgain([this] {
+        btnSetup->Show();
+        btnAbort->Show();
+    });
     ExecuteUpdate();
 }
 

@@ -1,8 +1,9 @@
 #include "app/FileReplace.h"
 
 #include "framework/core/Exception.h"
-#include "framework/win32/FileHandle.h"
+#include "framework/core/FileHandle.h"
 #include "framework/core/FrameworkStrings.h"
+#include "framework/win32/WindowsFamily.h"
 
 namespace {
 
@@ -16,13 +17,6 @@ std::string FolderOf(const std::string& path)
     if (n == 0 || n >= MAX_PATH || !name)
         return ".";
     return std::string(full, name - full);
-}
-
-bool IsWindowsNTFamily()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 bool Exists(const std::string& path)
@@ -46,7 +40,7 @@ void RequireReplaceable(const std::string& target)
 {
     TFileHandle probe(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.Valid() && GetLastError() != ERROR_FILE_NOT_FOUND)
+    if (!probe && GetLastError() != ERROR_FILE_NOT_FOUND)
         throw EFCreateError(SFCreateError, {target});
 }
 
@@ -55,7 +49,7 @@ void WriteWhole(const std::string& path, const void* data, long size, const FILE
 {
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
+    if (!file)
         throw EFCreateError(SFCreateError, {target});
     DWORD written = 0;
     if (size > 0 && (!WriteFile(file.Get(), data, size, &written, nullptr)
@@ -75,7 +69,7 @@ void WriteWhole(const std::string& path, const void* data, long size, const FILE
 // The 95/98 family has no replacing move: the reserved empty file goes first.
 bool MoveOnto(const std::string& from, const std::string& to)
 {
-    if (IsWindowsNTFamily())
+    if (IsNtFamily())
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (Exists(to) && !DeleteFileA(to.c_str()))
         return false;

@@ -10,8 +10,8 @@ HDC TMemoryCanvas::ReferenceDC()
     if (referenceDC_)
         return referenceDC_;
     if (!screenDC_)
-        screenDC_.Reset(RequireHandle(GetDC(nullptr)));
-    return screenDC_.Get();
+        screenDC_.emplace();
+    return *screenDC_;
 }
 
 void TMemoryCanvas::SetReferenceDC(HDC dc)
@@ -48,17 +48,15 @@ void TMemoryCanvas::SelectBitmap(HBITMAP bitmap)
 {
     DeselectBitmap();
     if (bitmap && memoryDC_) {
-        HGDIOBJ previous = SelectObject(memoryDC_.Get(), bitmap);
-        previousBitmap_ = previous == HGDI_ERROR ? nullptr : previous;
+        bitmap_.emplace(memoryDC_.Get(), bitmap);
+        if (!bitmap_->Selected())
+            bitmap_.reset();
     }
 }
 
 void TMemoryCanvas::DeselectBitmap()
 {
-    if (!previousBitmap_)
-        return;
-    SelectObject(memoryDC_.Get(), previousBitmap_);
-    previousBitmap_ = nullptr;
+    bitmap_.reset();
 }
 
 void TMemoryCanvas::FreeHandle()
@@ -68,7 +66,7 @@ void TMemoryCanvas::FreeHandle()
         SetHandle(nullptr);
         memoryDC_.Reset();
     }
-    screenDC_.Reset();
+    screenDC_.reset();
 }
 
 HDC CanvasReferenceDC(TCanvas& canvas)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 class TMemoryCanvas : public TCanvas {
 public:
     TMemoryCanvas() = default;
@@ -21,7 +23,7 @@ public:
     // Selects bitmap into the memory DC in place of the one selected now (0: none).
     void SelectBitmap(HBITMAP bitmap);
     void DeselectBitmap();
-    bool BitmapSelected() const { return previousBitmap_ != nullptr; }
+    bool BitmapSelected() const { return bitmap_.has_value(); }
 
     // Deletes the memory DC and releases the screen DC; the next use makes a fresh one.
     void FreeHandle();
@@ -34,14 +36,10 @@ protected:
 private:
     void ScaleFontTo(HDC reference);
 
-    struct TReleaseScreenDC {
-        void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-    };
-
-    HGDIOBJ previousBitmap_ = nullptr;
     HDC referenceDC_ = nullptr;
     TOwnedDC memoryDC_;
-    TOwnedHandle<HDC, TReleaseScreenDC> screenDC_;
+    std::optional<TSelectObject> bitmap_;   // selected into memoryDC_
+    std::optional<TScreenDC> screenDC_;
 };
 
 // The device a canvas stands for: a memory canvas's reference device, else the canvas's own DC.

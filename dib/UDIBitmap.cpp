@@ -1,14 +1,14 @@
 #include "dib/UDIBitmap.h"
 
-#include "framework/win32/UGMEMStream.h"
-#include "dib/UPackedDIB.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Palette.h"
 #include "framework/core/ResText.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
+#include "framework/win32/WindowsFamily.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -17,23 +17,7 @@
 
 namespace {
 
-constexpr WORD kBmpSignature = 0x4D42;   // "BM"
-constexpr long kFileHeaderSize = sizeof(BITMAPFILEHEADER);
-constexpr DWORD kCoreHeaderSize = sizeof(BITMAPCOREHEADER);
 constexpr DWORD kInfoHeaderSize = sizeof(BITMAPINFOHEADER);
-constexpr int kMaxColors = 256;
-// Offset of "BM" in the framework bitmap's stored form (a 32-bit length, then the BMP file).
-constexpr int kLengthPrefixSize = sizeof(DWORD);
-// GDI's run-length decoder stops at this marker; it guards data that ends without one.
-constexpr BYTE kEndOfBitmap[] = {0, 1};
-
-static_assert(sizeof(TDIBInfo) == 1064, "header and full colour table");
-static_assert(sizeof(RECT) == 16, "stored as four 32-bit integers");
-
-[[noreturn]] void RaiseInvalidImage()
-{
-    throw EInvalidGraphic(SInvalidImage);
-}
 
 std::string SectionErrorText(DWORD error)
 {
@@ -43,27 +27,6 @@ std::string SectionErrorText(DWORD error)
         text.replace(at, 2, std::to_string(static_cast<int>(error)));
     return text;
 }
-
-int TableEntries(int depth)
-{
-    return depth == 1 || depth == 4 || depth == 8 ? 1 << depth : 0;
-}
-
-// Releases the DIB canvas's DC at the end of an operation, so an idle graphic holds none.
-class TCanvasRelease {
-public:
-    explicit TCanvasRelease(std::unique_ptr<TDIBCanvas>& canvas) : canvas_(canvas) {}
-    ~TCanvasRelease()
-    {
-        if (canvas_)
-            canvas_->FreeHandle();
-    }
-    TCanvasRelease(const TCanvasRelease&) = delete;
-    TCanvasRelease& operator=(const TCanvasRelease&) = delete;
-
-private:
-    std::unique_ptr<TDIBCanvas>& canvas_;
-};
 
 int RectWidthOf(const RECT& rect)
 {
@@ -90,11 +53,8 @@ bool TDIBitmap::DefaultDrawFromBits = true;
 
 void TDIBitmap::InitializeDrawRoute()
 {
-    // Windows NT draws through the canvas; 95/98 (and an unknown platform) from the bits.
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExA(&version))
-        DefaultDrawFromBits = version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+    // Windows NT draws through the canvas; 95/98 from the bits.
+    DefaultDrawFromBits = !IsNtFamily();
 }
 
 TDIBitmap::TDIBitmap() : info_(std::make_unique<TDIBInfo>()), drawFromBits_(DefaultDrawFromBits)
@@ -111,22 +71,6 @@ TDIBitmap::~TDIBitmap()
 {
     FreeHandles();
     canvas_.reset();
-}
-
-int TDIBitmap::ColorCount(const BITMAPINFOHEADER& header)
-{
-    if (header.biClrUsed != 0)
-        return static_cast<int>(header.biClrUsed);
-    return TableEntries(header.biBitCount);
-}
-
-int TDIBitmap::InfoSize(const BITMAPINFOHEADER& header)
-{
-    if (header.biSize == kCoreHeaderSize) {
-        const auto& core = reinterpret_cast<const BITMAPCOREHEADER&>(header);
-        return kCoreHeaderSize + sizeof(RGBTRIPLE) * TableEntries(core.bcBitCount);
-    }
-    return static_cast<int>(header.biSize) + sizeof(RGBQUAD) * ColorCount(header);
 }
 
 int TDIBitmap::ImageHeight() const
@@ -181,10 +125,15 @@ TDIBCanvas& TDIBitmap::GetCanvas()
     return *canvas_;
 }
 
-void TDIBitmap::FreeHandles()
+void TDIBitmap::ReleaseCanvasDC()
 {
     if (canvas_)
         canvas_->FreeHandle();
+}
+
+void TDIBitmap::FreeHandles()
+{
+    ReleaseCanvasDC();
     palette_.Reset();
     handle_.Reset();
 }
@@ -238,130 +187,10 @@ void* TDIBitmap::SectionBits()
     return described.bmBits;
 }
 
-void TDIBitmap::ReadDIB(TStream& stream)
-{
-    // Header and table are checked and sized before the section is made for them.
-    auto dib = std::make_unique<TPackedDIB>();
-    ReadPackedDIBHeader(stream, *dib);
-    auto* info = reinterpret_cast<BITMAPINFO*>(&dib->info);
-    void* bits = nullptr;
-    TCanvasRelease release(canvas_);
-    int imageSize = CreateSection(info, bits);
-    GetDIBColorTable(GetCanvas().Handle(), 0, kMaxColors, info_->colors);
-    if (dib->Converts())
-        ReadBitfieldPixels(stream, *dib, bits);
-    else
-        ReadPixels(stream, info, dib->compression, bits, imageSize);
-}
-
-void TDIBitmap::ReadPixels(TStream& stream, BITMAPINFO* file, DWORD compression, void* bits,
-                           int imageSize)
-{
-    if (compression == BI_RGB) {
-        stream.ReadBuffer(bits, imageSize);
-        return;
-    }
-    // GDI decodes the run lengths into the (uncompressed) section.
-    file->bmiHeader.biCompression = compression;
-    const DWORD dataSize = file->bmiHeader.biSizeImage;
-    std::vector<BYTE> block(dataSize + sizeof(kEndOfBitmap));
-    stream.ReadBuffer(block.data(), static_cast<long>(dataSize));
-    std::memcpy(block.data() + dataSize, kEndOfBitmap, sizeof(kEndOfBitmap));
-    file->bmiHeader.biSizeImage = static_cast<DWORD>(block.size());
-    const int width = info_->header.biWidth;
-    const int height = ImageHeight();
-    StretchDIBits(GetCanvas().Handle(), 0, 0, width, height, 0, 0, width, height, block.data(),
-                  file, DIB_RGB_COLORS, SRCCOPY);
-    GdiFlush();
-}
-
-void TDIBitmap::WriteDIB(TStream& stream)
-{
-    if (Empty())
-        return;
-    TCanvasRelease release(canvas_);
-    stream.WriteBuffer(&info_->header, kInfoHeaderSize);
-    int count = 0;
-    std::unique_ptr<RGBQUAD[]> table = GetColorTable(count);
-    if (table)
-        stream.WriteBuffer(table.get(), static_cast<long>(count * sizeof(RGBQUAD)));
-    stream.WriteBuffer(SectionBits(), static_cast<long>(info_->header.biSizeImage));
-}
-
-void TDIBitmap::LoadFromStream(TStream& stream)
-{
-    BITMAPFILEHEADER header{};
-    stream.ReadBuffer(&header, kFileHeaderSize);
-    if (header.bfType != kBmpSignature)
-        RaiseInvalidImage();
-    SetModified(true);
-    ReadDIB(stream);
-}
-
-void TDIBitmap::SaveToStream(TStream& stream)
-{
-    if (Empty())
-        return;
-    BITMAPFILEHEADER header{};
-    const DWORD offBits = kFileHeaderSize + InfoSize(info_->header);
-    header.bfType = kBmpSignature;
-    header.bfSize = offBits + info_->header.biSizeImage;
-    header.bfOffBits = offBits;
-    stream.WriteBuffer(&header, kFileHeaderSize);
-    WriteDIB(stream);
-}
-
-void TDIBitmap::WriteData(TStream& stream)
-{
-    SaveToStream(stream);
-    stream.WriteBuffer(&sourceRect_, sizeof(sourceRect_));
-}
-
-void TDIBitmap::ReadData(TStream& stream)
-{
-    BYTE start[kFileHeaderSize] = {};
-    stream.ReadBuffer(start, kFileHeaderSize);
-    WORD signature = 0;
-    std::memcpy(&signature, start, sizeof(signature));
-    if (signature == kBmpSignature) {
-        SetModified(true);
-        ReadDIB(stream);
-        stream.ReadBuffer(&sourceRect_, sizeof(sourceRect_));
-        return;
-    }
-    if (start[kLengthPrefixSize] == 'B' && start[kLengthPrefixSize + 1] == 'M') {
-        // The framework bitmap's form: step over the rest of its file header.
-        stream.Seek(kLengthPrefixSize, SeekOrigin::Current);
-        SetModified(true);
-        ReadDIB(stream);
-        return;
-    }
-    RaiseInvalidImage();
-}
-
-void TDIBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE)
-{
-    if (format != CF_DIB || !data)
-        throw EInvalidGraphic(SUnsupportedClipboard);
-    TGMEMStream stream(static_cast<HGLOBAL>(data));
-    ReadDIB(stream);
-}
-
-void TDIBitmap::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE&)
-{
-    format = CF_DIB;
-    data = nullptr;
-    if (Empty())
-        return;
-    TGMEMStream stream;
-    WriteDIB(stream);
-    data = stream.ReleaseHandle();
-}
-
 HPALETTE TDIBitmap::Palette()
 {
     if (!palette_ && !Empty()) {
-        TCanvasRelease release(canvas_);
+        TScopeExit release([this] { ReleaseCanvasDC(); });
         int count = 0;
         std::unique_ptr<RGBQUAD[]> table = GetColorTable(count);
         if (table)
@@ -418,7 +247,7 @@ void TDIBitmap::Draw(TCanvas& canvas, const RECT& rect)
         return;
     HDC dc = canvas.Handle();
     SetStretchBltMode(dc, COLORONCOLOR);
-    TCanvasRelease release(canvas_);
+    TScopeExit release([this] { ReleaseCanvasDC(); });
     // A background palette: the target's own foreground colours are left alone.
     TSelectPalette palette(dc, Palette(), true, true);
     // The section's DC is made afresh for the blit below.

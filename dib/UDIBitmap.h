@@ -10,6 +10,7 @@
 // the section always holds uncompressed rows. Anything else is an invalid image
 // (EInvalidGraphic "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です").
 #include "dib/UCanvas.h"
+#include "dib/UDIBInfo.h"
 #include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
 
@@ -32,12 +33,6 @@ protected:
 
 private:
     TDIBitmap& owner_;
-};
-
-// Header with room for the largest colour table: 40 + 256 * 4 = 1,064 bytes.
-struct TDIBInfo {
-    BITMAPINFOHEADER header;
-    RGBQUAD colors[256];
 };
 
 class TDIBitmap : public TGraphic {
@@ -84,10 +79,9 @@ public:
     // A new section from info (which may be a core header); returns the image size in bytes.
     int CreateSection(const BITMAPINFO* info, void*& bits);
 
-    static int ColorCount(const BITMAPINFOHEADER& header);
-    // Header and colour table: by the header's own size (a 12-byte core header with 3-byte
-    // entries); no room is reckoned for masks after a 40-byte header.
-    static int InfoSize(const BITMAPINFOHEADER& header);
+    // The sizes of UDIBInfo.h, as this graphic's.
+    static int ColorCount(const BITMAPINFOHEADER& header) { return DibColorCount(header); }
+    static int InfoSize(const BITMAPINFOHEADER& header) { return DibInfoSize(header); }
     // The section's colour table (ColorCount entries), or null when there is none.
     std::unique_ptr<RGBQUAD[]> GetColorTable(int& count);
 
@@ -110,6 +104,8 @@ protected:
                           const void* bits);
 
 private:
+    // Lets the canvas's DC go: an idle graphic holds none.
+    void ReleaseCanvasDC();
     void DrawByRows(TCanvas& canvas, const RECT& rect, const void* bits);
     int ImageHeight() const;
     void* SectionBits();

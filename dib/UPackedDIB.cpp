@@ -97,7 +97,7 @@ void ReadInfo(TStream& stream, TPackedDIB& dib, DWORD size)
             dib.compression = BI_RGB;
     }
     stream.ReadBuffer(dib.info.colors,
-                      static_cast<long>(TDIBitmap::ColorCount(header) * sizeof(RGBQUAD)));
+                      static_cast<long>(DibColorCount(header) * sizeof(RGBQUAD)));
     header.biCompression = BI_RGB;   // the section is made uncompressed
     if (dib.Converts()) {
         header.biBitCount = kConvertedDepth;

@@ -11,7 +11,7 @@
 // Anything else, nonzero masks missing, more than 256 colours, or a section beyond the decoded
 // image budget is an invalid image; pixel data the stream cannot hold is a read error. Both are
 // found before a section is made.
-#include "dib/UDIBitmap.h"
+#include "dib/UDIBInfo.h"
 
 #include <windows.h>
 

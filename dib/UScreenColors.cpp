@@ -5,9 +5,11 @@
 #include "framework/core/Exception.h"
 #include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Palette.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,25 +31,13 @@ constexpr int kFormOffset = 8;
 constexpr int kChunkSizeOffset = 16;
 constexpr long kLogPaletteHeadSize = 4;   // palVersion and palNumEntries
 
-constexpr DWORD kPlatformUnknown = ~DWORD(0);
 constexpr int kMaxPaletteBits = 8;
 
 const char kDefaultPaletteName[] = "DefaultPalette";
 const char kDefaultPaletteType[] = "Palette";
 
-DWORD platformId = kPlatformUnknown;
-HPALETTE defaultPalette = nullptr;
+TOwnedPalette defaultPalette;
 int initCount = 0;
-
-DWORD QueryPlatform()
-{
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    // Without an answer the platform is taken for the 95/98 family, the cautious drawing route.
-    if (!GetVersionExA(&info))
-        return VER_PLATFORM_WIN32_WINDOWS;
-    return info.dwPlatformId;
-}
 
 bool SameColor(const PALETTEENTRY& a, const PALETTEENTRY& b)
 {
@@ -112,34 +102,24 @@ void AddFillers(TColorList& list, int count)
         list.AddNew(PALETTEENTRY{0, 0, ++blue, 0});
 }
 
-// Renders the logical area (0, 0, width, height) of a DC as its device rectangle part, and
-// puts every changed mapping value back when it goes.
-class TPartMapping {
-public:
-    TPartMapping(HDC dc, const RECT& part, int width, int height) : dc_(dc)
-    {
-        SetViewportOrgEx(dc_, part.left, part.top, &viewportOrg_);
-        mapMode_ = SetMapMode(dc_, MM_ANISOTROPIC);
-        SetViewportExtEx(dc_, part.right - part.left, part.bottom - part.top, &viewportExt_);
-        SetWindowExtEx(dc_, width, height, &windowExt_);
-    }
-    ~TPartMapping()
-    {
-        SetViewportExtEx(dc_, viewportExt_.cx, viewportExt_.cy, nullptr);
-        SetWindowExtEx(dc_, windowExt_.cx, windowExt_.cy, nullptr);
-        SetViewportOrgEx(dc_, viewportOrg_.x, viewportOrg_.y, nullptr);
-        SetMapMode(dc_, mapMode_);
-    }
-    TPartMapping(const TPartMapping&) = delete;
-    TPartMapping& operator=(const TPartMapping&) = delete;
-
-private:
-    HDC dc_;
-    POINT viewportOrg_{};
-    SIZE viewportExt_{};
-    SIZE windowExt_{};
-    int mapMode_ = MM_TEXT;
-};
+// Renders the logical area (0, 0, width, height) of a DC as its device rectangle part. The
+// guard returned puts every changed mapping value back.
+auto MapPart(HDC dc, const RECT& part, int width, int height)
+{
+    POINT viewportOrg{};
+    SIZE viewportExt{};
+    SIZE windowExt{};
+    SetViewportOrgEx(dc, part.left, part.top, &viewportOrg);
+    const int mapMode = SetMapMode(dc, MM_ANISOTROPIC);
+    SetViewportExtEx(dc, part.right - part.left, part.bottom - part.top, &viewportExt);
+    SetWindowExtEx(dc, width, height, &windowExt);
+    return TScopeExit([dc, viewportOrg, viewportExt, windowExt, mapMode] {
+        SetViewportExtEx(dc, viewportExt.cx, viewportExt.cy, nullptr);
+        SetWindowExtEx(dc, windowExt.cx, windowExt.cy, nullptr);
+        SetViewportOrgEx(dc, viewportOrg.x, viewportOrg.y, nullptr);
+        SetMapMode(dc, mapMode);
+    });
+}
 
 void RealizeOnScreen(HPALETTE palette)
 {
@@ -158,13 +138,6 @@ int ScreenColorDepth()
 bool IsPaletteDevice()
 {
     return ScreenColorDepth() <= kMaxPaletteBits;
-}
-
-bool IsWindowsNT()
-{
-    if (platformId == kPlatformUnknown)
-        platformId = QueryPlatform();
-    return platformId == VER_PLATFORM_WIN32_NT;
 }
 
 void ArrangePalette(HPALETTE palette, bool blackWhiteOnly, int count)
@@ -252,34 +225,31 @@ void DrawBitmapPart(TCanvas& canvas, const RECT& destRect, TBitmap& bitmap,
     }
     // The bitmap draws its whole logical area from its own DC; mapped like this, that area is
     // exactly sourceRect in device pixels.
-    TPartMapping mapping(bitmap.Canvas().Handle(), sourceRect, width, height);
+    auto mapping = MapPart(bitmap.Canvas().Handle(), sourceRect, width, height);
     canvas.StretchDraw(destRect, &bitmap);
 }
 
 HPALETTE DefaultPaletteHandle()
 {
-    return defaultPalette;
+    return defaultPalette.Get();
 }
 
 void InitializeScreenColors()
 {
     if (initCount++ > 0)
         return;
-    platformId = QueryPlatform();
     TOwnedPalette palette(LoadPaletteResource(GetModuleHandleA(nullptr), kDefaultPaletteName,
                                               kDefaultPaletteType));
     if (!palette)
         palette.Reset(CreateHalftoneCopy());
     ArrangePalette(palette.Get(), false, kMaxPaletteEntries);
     RealizeOnScreen(palette.Get());
-    defaultPalette = palette.Release();
+    defaultPalette = std::move(palette);
 }
 
 void FinalizeScreenColors()
 {
     if (initCount == 0 || --initCount > 0)
         return;
-    if (defaultPalette)
-        DeleteObject(defaultPalette);
-    defaultPalette = nullptr;
+    defaultPalette.Reset();
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Screen and palette facts shared by the picture code: the screen's colour depth, the platform,
-// palettes rearranged so that reserved colours sit at both ends, RIFF palettes, a copy of the
+// Screen and palette facts shared by the picture code: the screen's colour depth, palettes rearranged so that reserved colours sit at both ends, RIFF palettes, a copy of the
 // halftone palette, the process-wide default palette, and drawing part of a bitmap.
 #include <windows.h>
 
@@ -12,8 +11,6 @@ class TStream;
 int ScreenColorDepth();
 // True for screens of 256 colours or fewer, where colours go through a hardware palette.
 bool IsPaletteDevice();
-// The platform recorded by InitializeScreenColors (asked on first use when that never ran).
-bool IsWindowsNT();
 
 // Resizes palette to count entries (at most 256) with reserved colours at both ends: black and
 // white when blackWhiteOnly, else the system's static colours, half at the start and half at
@@ -40,8 +37,8 @@ bool IsEmptyRect(const RECT& rect);
 // a "DefaultPalette" resource of type "Palette"); owned by this unit, 0 outside its lifetime.
 HPALETTE DefaultPaletteHandle();
 
-// Start-up and shutdown of this unit, counted: the first initialisation records the platform
-// and builds and realises the default palette, the last finalisation deletes it.
+// Start-up and shutdown of this unit, counted: the first initialisation builds and realises the
+// default palette, the last finalisation deletes it.
 void InitializeScreenColors();
 void FinalizeScreenColors();
 

@@ -5,6 +5,7 @@
 #include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Icon.h"
 #include "framework/graphics/Metafile.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
 #include "imagepack/UResStream.h"
 
@@ -24,22 +25,6 @@ constexpr WORD kBitmapFileType = 0x4D42;   // "BM"
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 constexpr int kMaxPaletteBits = 8;
 constexpr unsigned long long kBitfieldMasksBytes = 3 * sizeof(DWORD);
-
-// Takes an event away for one scope and gives it back at the end, also on errors.
-class TDetachedEvent {
-public:
-    explicit TDetachedEvent(TNotifyEvent& event) : event_(event), saved_(std::move(event))
-    {
-        event_ = nullptr;
-    }
-    ~TDetachedEvent() { event_ = std::move(saved_); }
-    TDetachedEvent(const TDetachedEvent&) = delete;
-    TDetachedEvent& operator=(const TDetachedEvent&) = delete;
-
-private:
-    TNotifyEvent& event_;
-    TNotifyEvent saved_;
-};
 
 bool SameTextIgnoringCase(const std::string& a, const char* b)
 {
@@ -101,11 +86,7 @@ void TPictureEx::Changed(TObject* sender)
 {
     if (changing_)
         return;
-    changing_ = true;
-    struct TReset {
-        bool& flag;
-        ~TReset() { flag = false; }
-    } reset{changing_};
+    TTemporaryValue<bool> changing(changing_, true);
     TPicture::Changed(sender);
 }
 
@@ -113,7 +94,7 @@ void TPictureEx::Changed(TObject* sender)
 
 void TSafetyJPEGImage::Draw(TCanvas& canvas, const RECT& rect)
 {
-    TDetachedEvent detached(OnChange);
+    TTemporaryValue<TNotifyEvent> detached(OnChange, nullptr);
     TJPEGImage::Draw(canvas, rect);
 }
 
@@ -124,7 +105,7 @@ TSafetyBitmap& SafetyBitmapOf(TPicture& picture)
     if (auto* bitmap = dynamic_cast<TSafetyBitmap*>(picture.Graphic()))
         return *bitmap;
     {
-        TDetachedEvent detached(picture.OnChange);
+        TTemporaryValue<TNotifyEvent> detached(picture.OnChange, nullptr);
         picture.TakeGraphic(std::make_unique<TSafetyBitmap>());
     }
     return static_cast<TSafetyBitmap&>(*picture.Graphic());
@@ -135,7 +116,7 @@ TJPEGImage& JPEGOf(TPicture& picture)
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic()))
         return *jpeg;
     {
-        TDetachedEvent detached(picture.OnChange);
+        TTemporaryValue<TNotifyEvent> detached(picture.OnChange, nullptr);
         picture.TakeGraphic(std::make_unique<TSafetyJPEGImage>());
     }
     return static_cast<TJPEGImage&>(*picture.Graphic());

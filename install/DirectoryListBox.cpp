@@ -2,6 +2,7 @@
 
 #include "app/AppStrings.h"
 #include "app/Pathutil.h"
+#include "framework/core/FileHandle.h"
 #include "framework/win32/GdiHandle.h"
 #include "framework/layout/Layout.h"
 #include "framework/core/ResText.h"
@@ -33,23 +34,6 @@ TFolderLook DecodeLook(ULONG_PTR data)
 {
     return TFolderLook{LOWORD(data), static_cast<TFolderPicture>(HIWORD(data))};
 }
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle()
-    {
-        if (Valid())
-            FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 // The full form of a path, without a trailing backslash unless it is a drive's root.
 std::string FullPath(const std::string& path)
@@ -104,8 +88,8 @@ std::vector<std::string> SplitLevels(const std::string& full)
 bool ListSubFolders(const std::string& folder, std::vector<std::string>& names)
 {
     WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(JoinPath(folder, "*").c_str(), &data));
-    if (!find.Valid())
+    TFindHandle find(FindFirstFileA(JoinPath(folder, "*").c_str(), &data));
+    if (!find)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         std::string name = data.cFileName;

@@ -1,5 +1,6 @@
 #include "install/DriveComboBox.h"
 
+#include "framework/core/ScopeGuard.h"
 #include "framework/layout/Layout.h"
 #include "install/DirectoryListBox.h"
 
@@ -89,14 +90,11 @@ void TDriveComboBox::SetDrive(char drive)
     if (drive == drive_)
         return;
     if (dirList_ && DriveOfPath(dirList_->Directory()) != drive) {
-        // The list refuses a drive that is not ready; the selection then stays.
-        try {
-            dirList_->SetDirectory(DriveText(drive) + "\\");
-        } catch (...) {
-            ShowSelection();
-            throw;
-        }
-        return; // the list's move has selected the drive
+        // The list refuses a drive that is not ready; the selection then shows the old drive.
+        TScopeExit showOld([this] { ShowSelection(); });
+        dirList_->SetDirectory(DriveText(drive) + "\\");
+        showOld.Dismiss(); // the list's move has selected the drive
+        return;
     }
     drive_ = drive;
     ShowSelection();

@@ -7,40 +7,27 @@
 #include <cstring>
 #include <vector>
 
-TRegKey::~TRegKey()
-{
-    Close();
-}
-
 bool TRegKey::Open(HKEY root, const std::string& subKey, REGSAM access)
 {
     Close();
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS)
         return false;
-    key_ = key;
+    key_.Reset(key);
     return true;
-}
-
-void TRegKey::Close()
-{
-    if (key_) {
-        RegCloseKey(key_);
-        key_ = nullptr;
-    }
 }
 
 std::string TRegKey::ReadString(const std::string& name) const
 {
     DWORD type = 0;
     DWORD size = 0;
-    if (!key_ || RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size)
+    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size)
                      != ERROR_SUCCESS)
         return std::string();
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException(FormatResText(SRegistryError, {name}));
     std::vector<BYTE> data(size + 1, 0);
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, data.data(), &size)
+    if (RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, data.data(), &size)
         != ERROR_SUCCESS)
         return std::string();
     // The stored text need not end in NUL; the spare byte ends it.

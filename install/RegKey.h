@@ -1,5 +1,7 @@
 #pragma once
-// An open registry key, closed with its owner.
+// An open registry key, closed with its owner, and the reading of its text values.
+#include "framework/win32/RegistryKey.h"
+
 #include <windows.h>
 
 #include <string>
@@ -7,20 +9,17 @@
 class TRegKey {
 public:
     TRegKey() = default;
-    ~TRegKey();
-    TRegKey(const TRegKey&) = delete;
-    TRegKey& operator=(const TRegKey&) = delete;
 
     // Opens an existing key (never creates one); false when it cannot be opened with that access.
     bool Open(HKEY root, const std::string& subKey, REGSAM access);
-    bool IsOpen() const { return key_ != nullptr; }
-    HKEY Get() const { return key_; }
-    void Close();
+    bool IsOpen() const { return static_cast<bool>(key_); }
+    HKEY Get() const { return key_.Get(); }
+    void Close() { key_.Close(); }
 
     // The text value of this name; empty when it does not exist. A value of another type raises
     // ERegistryException naming it.
     std::string ReadString(const std::string& name) const;
 
 private:
-    HKEY key_ = nullptr;
+    TOwnedRegKey key_;
 };

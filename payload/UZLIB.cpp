@@ -1,5 +1,7 @@
 #include "payload/UZLIB.h"
 
+#include "framework/core/ScopeGuard.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -104,9 +106,11 @@ private:
 
 bool ReadContainerHeader(TStream& source, long& size)
 {
+    // Back to the start unless a whole header was read, then to just past it; also on errors.
     long position = source.Position();
+    TScopeExit restore([&source, &position] { source.SetPosition(position); });
     bool found = false;
-    try {
+    {
         char magic[kContainerMagicSize + 1] = {};
         if (source.Read(magic, kContainerMagicSize) == kContainerMagicSize
             && std::strlen(magic) == static_cast<size_t>(kContainerMagicSize)
@@ -120,11 +124,7 @@ bool ReadContainerHeader(TStream& source, long& size)
                 found = true;
             }
         }
-    } catch (...) {
-        source.SetPosition(position);
-        throw;
     }
-    source.SetPosition(position);
     return found;
 }
 
@@ -158,10 +158,7 @@ void DecompressBlock(const void* source, long sourceSize, void* dest, long count
     std::memset(&zs, 0, sizeof zs);
     if (inflateInit(&zs) != Z_OK)
         RaiseZlibError();
-    struct TEnd {
-        z_stream& zs;
-        ~TEnd() { inflateEnd(&zs); }
-    } end{zs};
+    TScopeExit end([&zs] { inflateEnd(&zs); });
     zs.next_in = static_cast<Bytef*>(const_cast<void*>(source));
     zs.avail_in = static_cast<uInt>(sourceSize);
     zs.next_out = static_cast<Bytef*>(dest);

@@ -7,6 +7,7 @@
 //
 //   payload_bench [MiB] [rounds]      defaults: 64 MiB, 7 rounds
 #include "framework/core/Stream.h"
+#include "framework/win32/GlobalMemory.h"
 #include "payload/UZLIB.h"
 #include "BenchPayload.h"
 
@@ -90,8 +91,9 @@ bool RunDecoder(const BenchData& data)
 bool RunPlainZlib(const BenchData& data)
 {
     const long size = static_cast<long>(data.original.size());
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);   // what TMemoryStream holds
-    auto* out = static_cast<Bytef*>(GlobalLock(block));
+    TOwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));   // what TMemoryStream holds
+    TGlobalLock locked = LockGlobal(block.Get());
+    auto* out = static_cast<Bytef*>(locked.Get());
     z_stream zs{};
     inflateInit(&zs);
     zs.next_out = out;
@@ -110,11 +112,8 @@ bool RunPlainZlib(const BenchData& data)
         ret = inflate(&zs, Z_NO_FLUSH);
     }
     inflateEnd(&zs);
-    bool good = ret == Z_STREAM_END && zs.total_out == static_cast<uLong>(size)
-             && std::memcmp(out, data.original.data(), data.original.size()) == 0;
-    GlobalUnlock(block);
-    GlobalFree(block);
-    return good;
+    return ret == Z_STREAM_END && zs.total_out == static_cast<uLong>(size)
+        && std::memcmp(out, data.original.data(), data.original.size()) == 0;
 }
 
 // ---- Hook for the lead: further cases on the same data ----

@@ -8,6 +8,7 @@
 //   update_bench [rounds]      default: 5 rounds
 #include "app/FDoUpdate.h"
 #include "app/FMain.h"
+#include "framework/core/FileHandle.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Edit.h"
 #include "payload/UZLIB.h"
@@ -100,12 +101,12 @@ bool InflateAndWrite(const Resource& r, const std::string& path)
     zs.avail_out = static_cast<uInt>(size);
     int ret = inflate(&zs, Z_FINISH);
     inflateEnd(&zs);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    bool ok = ret == Z_STREAM_END && file != INVALID_HANDLE_VALUE
-              && WriteFile(file, out.data(), size, &written, nullptr) && written == DWORD(size);
-    CloseHandle(file);
+    bool ok = ret == Z_STREAM_END && file
+              && WriteFile(file.Get(), out.data(), size, &written, nullptr)
+              && written == DWORD(size);
     return ok;
 }
 

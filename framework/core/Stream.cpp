@@ -109,18 +109,13 @@ HANDLE OpenFileHandle(const std::string& path, TFileStream::Mode mode)
 } // namespace
 
 TFileStream::TFileStream(const std::string& path, Mode mode)
-    : THandleStream(OpenFileHandle(path, mode)), path_(path)
+    : THandleStream(OpenFileHandle(path, mode)), path_(path), file_(handle_)
 {
     if (handle_ == INVALID_HANDLE_VALUE) {
         if (mode == Mode::Create)
             throw EFCreateError(SFCreateError, {path});
         throw EFOpenError(SFOpenError, {path});
     }
-}
-
-TFileStream::~TFileStream()
-{
-    CloseHandle(handle_);
 }
 
 // ---- TCustomMemoryStream ----

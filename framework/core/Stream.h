@@ -1,6 +1,8 @@
 #pragma once
 // Streams: sequential byte sources and sinks with a position. Sizes and positions are 32-bit,
 // as everywhere in this program.
+#include "framework/core/FileHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -59,11 +61,11 @@ public:
         OpenReadWrite,    // existing file, read and write, no sharing
     };
     TFileStream(const std::string& path, Mode mode);
-    ~TFileStream() override;
     const std::string& FileName() const { return path_; }
 
 private:
     std::string path_;
+    TFileHandle file_;   // the base's handle, owned
 };
 
 // Bytes in memory with a position; the memory belongs to the derived class.

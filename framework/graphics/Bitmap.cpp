@@ -1,12 +1,12 @@
 #include "framework/graphics/Bitmap.h"
 
+#include "framework/graphics/BitmapCanvas.h"
 #include "framework/graphics/BitmapImage.h"
-#include "framework/graphics/BmpFile.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Palette.h"
-#include "framework/core/Stream.h"
+#include "framework/core/ScopeGuard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +15,6 @@ namespace {
 
 constexpr COLORREF kColorMask = 0x00FFFFFF;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr WORD kBmpSignature = 0x4D42;   // "BM"
 
 TPixelFormat ScreenPixelFormat()
 {
@@ -32,93 +30,7 @@ TPixelFormat ScreenPixelFormat()
     }
 }
 
-// A packed DIB (header, table, pixels) as a BMP file in memory, for the BMP reader.
-void WritePackedDibAsFile(const void* dib, SIZE_T size, TMemoryStream& file)
-{
-    BITMAPFILEHEADER header{};
-    header.bfType = kBmpSignature;
-    header.bfSize = static_cast<DWORD>(sizeof(header) + size);
-    file.WriteBuffer(&header, sizeof(header));
-    file.WriteBuffer(dib, static_cast<long>(size));
-    file.SetPosition(0);
-}
-
 }  // namespace
-
-// ---- The bitmap's canvas: a memory DC with the bitmap's handle (and palette) selected ----
-
-class TBitmap::TBitmapCanvas : public TCanvas {
-public:
-    explicit TBitmapCanvas(TBitmap& bitmap) : bitmap_(bitmap) {}
-    ~TBitmapCanvas() override { FreeContext(); }
-
-    // Lets the DC go entirely.
-    void FreeContext()
-    {
-        if (!dc_)
-            return;
-        SetHandle(nullptr);
-        Detach();
-        dc_.Reset();
-    }
-    // Takes the image's handle out of the DC before the handle changes...
-    void Detach()
-    {
-        if (!dc_)
-            return;
-        if (previousPalette_)
-            SelectPalette(dc_.Get(), previousPalette_, FALSE);
-        if (previousBitmap_)
-            SelectObject(dc_.Get(), previousBitmap_);
-        previousPalette_ = nullptr;
-        previousBitmap_ = nullptr;
-        if (attached_)
-            attached_->dc = nullptr;
-        attached_ = nullptr;
-    }
-    // ... and puts the new one in afterwards (the DC stays the same for its users).
-    void Attach()
-    {
-        if (!dc_)
-            return;
-        TBitmapImage& image = *bitmap_.image_;
-        if (image.handle)
-            previousBitmap_ = SelectObject(dc_.Get(), image.handle.Get());
-        if (image.palette) {
-            // Foreground: a memory DC's realisation is what maps the colours exactly.
-            previousPalette_ = SelectPalette(dc_.Get(), image.palette.Get(), FALSE);
-            RealizePalette(dc_.Get());
-        }
-        image.dc = dc_.Get();
-        attached_ = &image;
-    }
-
-protected:
-    void CreateHandle() override
-    {
-        bitmap_.Unshare();
-        dc_.Reset(RequireHandle(CreateCompatibleDC(nullptr)));
-        Attach();
-        SetHandle(dc_.Get());
-    }
-    void Changing() override
-    {
-        bitmap_.CanvasChanging();
-        TCanvas::Changing();
-    }
-    void Changed() override
-    {
-        bitmap_.CanvasChanged();
-        TCanvas::Changed();
-    }
-
-private:
-    TBitmap& bitmap_;
-    TOwnedDC dc_;
-    HGDIOBJ previousBitmap_ = nullptr;
-    HPALETTE previousPalette_ = nullptr;
-    TBitmapImage* attached_ = nullptr;
-};
 
 // ---- TBitmap ----
 
@@ -299,15 +211,13 @@ void TBitmap::SetHandle(HBITMAP handle)
         return;
     if (canvas_)
         canvas_->Detach();
-    try {
+    {
+        TScopeExit reattach([this] {
+            if (canvas_)
+                canvas_->Attach();
+        });
         image_ = ImageFromHandle(handle);
-    } catch (...) {
-        if (canvas_)
-            canvas_->Attach();
-        throw;
     }
-    if (canvas_)
-        canvas_->Attach();
     Changed(this);
 }
 
@@ -324,29 +234,6 @@ HBITMAP TBitmap::ReleaseHandle()
 bool TBitmap::HandleAllocated() const
 {
     return static_cast<bool>(image_->handle);
-}
-
-HBITMAP TBitmap::MaskHandle()
-{
-    if (image_->Empty())
-        return nullptr;
-    COLORREF color = TransparentColor() & kColorMask;
-    TBitmapImage& image = *image_;
-    if (image.mask && image.maskColor == color)
-        return image.mask.Get();
-    TOwnedBitmap mask(RequireHandle(CreateBitmap(image.width, image.height, 1, 1, nullptr)));
-    {
-        TImageSource source(image);
-        TMemoryDC maskDC;
-        TSelectObject select(maskDC, mask.Get());
-        // Colour to monochrome: pixels of the source's background colour become 1 (white).
-        COLORREF previous = SetBkColor(source, color);
-        BitBlt(maskDC, 0, 0, image.width, image.height, source, 0, 0, SRCCOPY);
-        SetBkColor(source, previous);
-    }
-    image.mask = std::move(mask);
-    image.maskColor = color;
-    return image.mask.Get();
 }
 
 TBitmapHandleType TBitmap::HandleType()
@@ -461,164 +348,4 @@ void* TBitmap::ScanLine(int row)
 void TBitmap::Dormant()
 {
     FreeCanvasDC();
-}
-
-void TBitmap::LoadFromStream(TStream& stream)
-{
-    auto loaded = ReadBmp(stream);
-    ReplaceImage(std::move(loaded));
-    Changed(this);
-}
-
-void TBitmap::SaveToStream(TStream& stream)
-{
-    if (image_->Empty())
-        return;
-    // GetDIBits wants a bitmap that no DC holds.
-    if (!image_->bits && canvas_)
-        canvas_->Detach();
-    try {
-        WriteBmp(*image_, stream);
-    } catch (...) {
-        if (!image_->bits && canvas_)
-            canvas_->Attach();
-        throw;
-    }
-    if (!image_->bits && canvas_)
-        canvas_->Attach();
-}
-
-void TBitmap::ReadData(TStream& stream)
-{
-    long length = 0;
-    stream.ReadBuffer(&length, sizeof(length));
-    long start = stream.Position();
-    if (length < 0 || length > stream.Size() - start)
-        throw EInvalidGraphic(SInvalidImage);
-    if (length == stream.Size() - start) {
-        LoadFromStream(stream);
-    } else {
-        // Only the stored bytes: the reader must not take what follows them for pixel data.
-        TMemoryStream data;
-        data.CopyFrom(stream, length);
-        data.SetPosition(0);
-        LoadFromStream(data);
-    }
-    stream.SetPosition(start + length);
-}
-
-void TBitmap::WriteData(TStream& stream)
-{
-    TMemoryStream data;
-    SaveToStream(data);
-    long length = data.Size();
-    stream.WriteBuffer(&length, sizeof(length));
-    stream.WriteBuffer(data.Memory(), length);
-}
-
-void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette)
-{
-    if (!data || (format != CF_BITMAP && format != CF_DIB))
-        throw EInvalidGraphic(SUnsupportedClipboard);
-    if (format == CF_DIB) {
-        const void* dib = GlobalLock(data);
-        if (!dib)
-            throw EInvalidGraphic(SUnsupportedClipboard);
-        TMemoryStream file;
-        try {
-            WritePackedDibAsFile(dib, GlobalSize(data), file);
-        } catch (...) {
-            GlobalUnlock(data);
-            throw;
-        }
-        GlobalUnlock(data);
-        LoadFromStream(file);
-        return;
-    }
-    // CF_BITMAP: the handle stays the clipboard's; we take a copy of its pixels.
-    TBitmapImage borrowed;
-    borrowed.handle.Reset(static_cast<HBITMAP>(data));
-    BITMAP described{};
-    GetObjectA(data, sizeof(described), &described);
-    borrowed.width = described.bmWidth;
-    borrowed.height = described.bmHeight;
-    borrowed.monochrome = described.bmBitsPixel == 1 && described.bmPlanes == 1;
-    std::shared_ptr<TBitmapImage> copy;
-    try {
-        copy = CreateImage(borrowed.width, borrowed.height, TPixelFormat::Device,
-                           borrowed.monochrome, TOwnedPalette(CopyPalette(palette)));
-        BlitImage(borrowed, *copy);
-    } catch (...) {
-        borrowed.handle.Release();
-        throw;
-    }
-    borrowed.handle.Release();
-    ReplaceImage(std::move(copy));
-    Changed(this);
-}
-
-void TBitmap::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette)
-{
-    format = CF_BITMAP;
-    data = CopyAsDeviceBitmap(*image_);
-    palette = CopyPalette(image_->palette.Get());
-}
-
-void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)
-{
-    TResourceStream resource(instance, name, RT_BITMAP);
-    TMemoryStream file;
-    WritePackedDibAsFile(resource.Memory(), static_cast<SIZE_T>(resource.Size()), file);
-    LoadFromStream(file);
-}
-
-void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
-{
-    if (image_->Empty())
-        return;
-    HDC target = canvas.Handle();
-    TBitmapImage& image = *image_;
-    if (Transparent())
-        MaskHandle();   // built before the image is selected for drawing
-    TImageSource source(image);
-    HPALETTE palette = ignorePalette_ ? nullptr : image.palette.Get();
-    // A window's DC takes the palette as a background palette, so that drawing never takes the
-    // system palette from the active window; memory DCs take it in the foreground, which is what
-    // maps its colours exactly.
-    bool background = GetObjectType(target) != OBJ_MEMDC;
-    TSelectPalette targetPalette(target, IsPaletteDC(target) ? palette : nullptr, background, true);
-    int previousMode = SetStretchBltMode(target, Monochrome() ? BLACKONWHITE : COLORONCOLOR);
-    try {
-        if (Transparent())
-            DrawTransparent(target, rect, source);
-        else
-            DrawOpaque(target, rect, canvas.CopyMode(), source);
-    } catch (...) {
-        SetStretchBltMode(target, previousMode);
-        throw;
-    }
-    SetStretchBltMode(target, previousMode);
-}
-
-void TBitmap::DrawOpaque(HDC target, const RECT& rect, DWORD rop, HDC source)
-{
-    StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source,
-               0, 0, image_->width, image_->height, rop);
-}
-
-void TBitmap::DrawTransparent(HDC target, const RECT& rect, HDC source)
-{
-    // target ^= image; target &= mask (white keeps, black clears); target ^= image. Where the
-    // mask is white the two XORs cancel and the background stays; elsewhere the image remains.
-    HBITMAP mask = MaskHandle();
-    TMemoryDC maskDC;
-    TSelectObject select(maskDC, mask);
-    COLORREF previousText = SetTextColor(target, kBlack);
-    COLORREF previousBk = SetBkColor(target, kWhite);
-    DrawOpaque(target, rect, SRCINVERT, source);
-    StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-               maskDC, 0, 0, image_->width, image_->height, SRCAND);
-    DrawOpaque(target, rect, SRCINVERT, source);
-    SetTextColor(target, previousText);
-    SetBkColor(target, previousBk);
 }

@@ -58,9 +58,9 @@ void TCanvas::Changed()
 
 void TCanvas::SelectTools()
 {
-    originalFont_ = SelectObject(dc_, font_.Handle());
-    originalPen_ = SelectObject(dc_, pen_.Handle());
-    originalBrush_ = SelectObject(dc_, brush_.Handle());
+    originalFont_.emplace(dc_, font_.Handle());
+    originalPen_.emplace(dc_, pen_.Handle());
+    originalBrush_.emplace(dc_, brush_.Handle());
     originalTextColor_ = SetTextColor(dc_, font_.Color());
     originalBkColor_ = SetBkColor(dc_, brush_.Color());
     originalBkMode_ = SetBkMode(dc_, brush_.Style() == TBrushStyle::Clear ? TRANSPARENT : OPAQUE);
@@ -71,19 +71,15 @@ void TCanvas::DeselectTools()
 {
     // Back to what the DC held, so that a borrowed DC leaves the canvas as it came and the
     // canvas's own objects can be deleted.
-    if (originalFont_)
-        SelectObject(dc_, originalFont_);
-    if (originalPen_)
-        SelectObject(dc_, originalPen_);
-    if (originalBrush_)
-        SelectObject(dc_, originalBrush_);
+    originalFont_.reset();
+    originalPen_.reset();
+    originalBrush_.reset();
     SetTextColor(dc_, originalTextColor_);
     SetBkColor(dc_, originalBkColor_);
     if (originalBkMode_)
         SetBkMode(dc_, originalBkMode_);
     if (originalRop2_)
         SetROP2(dc_, originalRop2_);
-    originalFont_ = originalPen_ = originalBrush_ = nullptr;
 }
 
 void TCanvas::FontChanged()
@@ -226,15 +222,14 @@ TScreenCanvas::~TScreenCanvas()
 
 void TScreenCanvas::CreateHandle()
 {
-    screenDC_ = RequireHandle(GetDC(nullptr));
-    SetHandle(screenDC_);
+    screenDC_.emplace();
+    SetHandle(*screenDC_);
 }
 
 void TScreenCanvas::FreeHandle()
 {
     if (screenDC_) {
         SetHandle(nullptr);
-        ReleaseDC(nullptr, screenDC_);
-        screenDC_ = nullptr;
+        screenDC_.reset();
     }
 }

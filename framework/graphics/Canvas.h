@@ -11,9 +11,11 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Pen.h"
 #include "framework/core/Persistent.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 class TGraphic;
@@ -101,10 +103,11 @@ private:
     TBrush brush_;
     DWORD copyMode_ = SRCCOPY;
     int lockCount_ = 0;
-    // What the DC held before the canvas selected its tools (0 when nothing was selected).
-    HGDIOBJ originalFont_ = nullptr;
-    HGDIOBJ originalPen_ = nullptr;
-    HGDIOBJ originalBrush_ = nullptr;
+    // The objects the DC held before the canvas selected its tools, selected back when it lets
+    // the DC go; and the values the tools replaced.
+    std::optional<TSelectObject> originalFont_;
+    std::optional<TSelectObject> originalPen_;
+    std::optional<TSelectObject> originalBrush_;
     COLORREF originalTextColor_ = 0;
     COLORREF originalBkColor_ = 0;
     int originalBkMode_ = 0;
@@ -148,5 +151,5 @@ protected:
     void CreateHandle() override;
 
 private:
-    HDC screenDC_ = nullptr;
+    std::optional<TScreenDC> screenDC_;
 };

@@ -3,6 +3,7 @@
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <cstring>
 
@@ -18,8 +19,7 @@ std::unique_ptr<TGraphic> TGraphic::Clone()
 void TGraphic::SetPalette(HPALETTE palette)
 {
     // The handle is ours from now on, and this class has no use for it.
-    if (palette)
-        DeleteObject(palette);
+    TOwnedPalette unused(palette);
 }
 
 void TGraphic::SetTransparent(bool transparent)

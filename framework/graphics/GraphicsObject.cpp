@@ -1,15 +1,10 @@
 #include "framework/graphics/GraphicsObject.h"
 
+#include "framework/win32/GdiHandle.h"
+
 void TGraphicsObject::Changed()
 {
-    HGDIOBJ old = DetachHandle();
-    try {
-        Fire(OnChange, this);
-    } catch (...) {
-        if (old)
-            DeleteObject(old);
-        throw;
-    }
-    if (old)
-        DeleteObject(old);
+    // Deleted after the listeners ran, also when one of them raised.
+    TOwnedHandle<HGDIOBJ, TDeleteGdiObject> old(DetachHandle());
+    Fire(OnChange, this);
 }

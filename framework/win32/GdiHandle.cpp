@@ -10,38 +10,32 @@ void RaiseOutOfResources()
 
 TMemoryDC::TMemoryDC(HDC reference) : dc_(RequireHandle(CreateCompatibleDC(reference))) {}
 
-TWindowDC::TWindowDC(HWND window) : window_(window), dc_(RequireHandle(GetDC(window))) {}
-
-TWindowDC::~TWindowDC()
+TWindowDC::TWindowDC(HWND window)
+    : dc_(RequireHandle(GetDC(window)), TReleaseWindowDC{window})
 {
-    ReleaseDC(window_, dc_);
 }
+
+namespace {
+
+// What SelectObject answers when it selected nothing: there is nothing to select back.
+HGDIOBJ SelectedInPlaceOf(HGDIOBJ previous)
+{
+    return previous == HGDI_ERROR ? nullptr : previous;
+}
+
+} // namespace
 
 TSelectObject::TSelectObject(HDC dc, HGDIOBJ object)
-    : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr)
+    : previous_(object ? SelectedInPlaceOf(SelectObject(dc, object)) : nullptr, TSelectBack{dc})
 {
-}
-
-void TSelectObject::Restore()
-{
-    if (previous_ && previous_ != HGDI_ERROR)
-        SelectObject(dc_, previous_);
-    previous_ = nullptr;
 }
 
 TSelectPalette::TSelectPalette(HDC dc, HPALETTE palette, bool background, bool realize)
-    : dc_(dc), previous_(palette ? SelectPalette(dc, palette, background) : nullptr),
-      background_(background)
+    : previous_(palette ? SelectPalette(dc, palette, background) : nullptr,
+                TSelectPaletteBack{dc, background})
 {
     if (previous_ && realize)
         RealizePalette(dc);
-}
-
-void TSelectPalette::Restore()
-{
-    if (previous_)
-        SelectPalette(dc_, previous_, background_);
-    previous_ = nullptr;
 }
 
 bool IsPaletteDC(HDC dc)

@@ -1,6 +1,6 @@
 #pragma once
-// Owners of GDI objects and device contexts. Each kind has its own small type so that a handle
-// is released exactly once, on every path, by the one object that made or took it.
+// Owners of GDI objects and device contexts, all made of the one owner template: a handle is
+// released exactly once, on every path, by the one object that made or took it.
 #include <windows.h>
 
 #include "framework/core/OwnedHandle.h"
@@ -52,36 +52,52 @@ private:
     TOwnedDC dc_;
 };
 
-// The DC of a window (of the whole screen for 0), released with the guard.
+// Gives a DC taken with GetDC back to the window it came from (0: the screen).
+struct TReleaseWindowDC {
+    HWND window = nullptr;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
+};
+using TOwnedWindowDC = TOwnedHandle<HDC, TReleaseWindowDC>;
+
+// The DC of a window (of the whole screen for 0), taken now and released with its owner. Raises
+// EOutOfResources when none can be had.
 class TWindowDC {
 public:
     explicit TWindowDC(HWND window = nullptr);
-    ~TWindowDC();
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-    operator HDC() const { return dc_; }
+    HDC Get() const { return dc_.Get(); }
+    operator HDC() const { return dc_.Get(); }
 
 private:
-    HWND window_;
-    HDC dc_;
+    TOwnedWindowDC dc_;
 };
 using TScreenDC = TWindowDC;
+
+// Selects what an object was selected in place of back into the DC.
+struct TSelectBack {
+    HDC dc = nullptr;
+    void operator()(HGDIOBJ previous) const { SelectObject(dc, previous); }
+};
 
 // Selects an object into a DC and selects the previous one back when it goes (also on errors).
 // A null object selects nothing.
 class TSelectObject {
 public:
     TSelectObject(HDC dc, HGDIOBJ object);
-    ~TSelectObject() { Restore(); }
-    TSelectObject(const TSelectObject&) = delete;
-    TSelectObject& operator=(const TSelectObject&) = delete;
+    // False when nothing was selected (no object, or the DC refused it).
+    bool Selected() const { return static_cast<bool>(previous_); }
     // Selects the previous object back now.
-    void Restore();
+    void Restore() { previous_.Close(); }
 
 private:
-    HDC dc_;
-    HGDIOBJ previous_;
+    TOwnedHandle<HGDIOBJ, TSelectBack> previous_;
+};
+
+// Selects the palette a palette was selected in place of back into the DC, as the same kind
+// (background or foreground) of palette.
+struct TSelectPaletteBack {
+    HDC dc = nullptr;
+    bool background = false;
+    void operator()(HPALETTE previous) const { SelectPalette(dc, previous, background); }
 };
 
 // Selects a palette (as a background palette when background is true), optionally realises it,
@@ -89,32 +105,25 @@ private:
 class TSelectPalette {
 public:
     TSelectPalette(HDC dc, HPALETTE palette, bool background, bool realize);
-    ~TSelectPalette() { Restore(); }
-    TSelectPalette(const TSelectPalette&) = delete;
-    TSelectPalette& operator=(const TSelectPalette&) = delete;
-    void Restore();
+    void Restore() { previous_.Close(); }
 
 private:
-    HDC dc_;
-    HPALETTE previous_;
-    bool background_;
+    TOwnedHandle<HPALETTE, TSelectPaletteBack> previous_;
+};
+
+// Brings a DC back to a state SaveDC kept (the state's number is what is held; 0 is none).
+struct TRestoreDC {
+    HDC dc = nullptr;
+    void operator()(int saved) const { RestoreDC(dc, saved); }
 };
 
 // SaveDC now, RestoreDC when it goes: every attribute a drawing route changes comes back.
 class TSavedDC {
 public:
-    explicit TSavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~TSavedDC()
-    {
-        if (saved_ != 0)
-            RestoreDC(dc_, saved_);
-    }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
+    explicit TSavedDC(HDC dc) : saved_(SaveDC(dc), TRestoreDC{dc}) {}
 
 private:
-    HDC dc_;
-    int saved_;
+    TOwnedHandle<int, TRestoreDC> saved_;
 };
 
 // True when the DC's device works with a hardware palette (256 colours or fewer).

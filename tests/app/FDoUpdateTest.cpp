@@ -3,7 +3,7 @@
 #include "UpdateRunFixture.h"
 
 #include "framework/core/Exception.h"
-#include "framework/win32/FileHandle.h"
+#include "framework/core/FileHandle.h"
 #include "framework/core/Stream.h"
 #include "support/ShortDateSetting.h"
 
@@ -102,7 +102,7 @@ TEST_F(FDoUpdateTest, AFileThatCannotBeReplacedLeavesAllFourAsTheyWere)
             if (position == c.heldFrom)
                 holder = HoldOpen(c.held);
         }));
-        ASSERT_TRUE(holder && holder->Valid());
+        ASSERT_TRUE(holder && *holder);
         holder.reset();
         EXPECT_EQ(CreateErrorText(c.held), OnlyBoxText());
         ExpectOldInstallation(folder_);

@@ -5,6 +5,7 @@
 #include "framework/graphics/Canvas.h"
 #include "framework/core/Exception.h"
 #include "framework/win32/GdiHandle.h"
+#include "framework/win32/WindowsFamily.h"
 #include "framework/core/Stream.h"
 #include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
@@ -285,7 +286,7 @@ TEST(ScreenColorsModule, PaletteDeviceAndPlatformMatchTheMachine)
     else
         EXPECT_GE(ScreenColorDepth(), 24);
     EXPECT_EQ(eightBit, IsPaletteDevice());
-    EXPECT_EQ(!EnvIs("ZA2_WINVER", "win98"), IsWindowsNT());
+    EXPECT_EQ(!EnvIs("ZA2_WINVER", "win98"), IsNtFamily());
 }
 
 // ---- DrawBitmapPart ----

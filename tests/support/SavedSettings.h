@@ -1,10 +1,21 @@
 #pragma once
 // Settings of the machine that a test changes, put back as they were when it ends.
+#include "framework/win32/RegistryKey.h"
+
 #include <windows.h>
 
 #include <string>
 #include <utility>
 #include <vector>
+
+// An existing key opened with access; holds nothing when it cannot be opened.
+inline TOwnedRegKey OpenRegKey(HKEY root, const std::string& subKey, REGSAM access)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS)
+        return TOwnedRegKey();
+    return TOwnedRegKey(key);
+}
 
 // A registry value as it was before the test, put back afterwards (keys the test made go too).
 class SavedRegValue {
@@ -13,21 +24,18 @@ public:
         : root_(root), subKey_(std::move(subKey)), name_(std::move(name)),
           createdTop_(std::move(createdTop))
     {
-        HKEY key;
-        if (!createdTop_.empty() && RegOpenKeyExA(root_, createdTop_.c_str(), 0, KEY_READ, &key)
-                                        == ERROR_SUCCESS) {
-            RegCloseKey(key);
+        if (!createdTop_.empty() && OpenRegKey(root_, createdTop_, KEY_READ))
             createdTop_.clear();  // it was there: leave it
-        }
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        TOwnedRegKey key = OpenRegKey(root_, subKey_, KEY_READ);
+        if (!key)
             return;
         DWORD size = 0;
-        if (RegQueryValueExA(key, NameOrNull(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(key.Get(), NameOrNull(), nullptr, &type_, nullptr, &size)
+            == ERROR_SUCCESS) {
             data_.resize(size);
-            existed_ = RegQueryValueExA(key, NameOrNull(), nullptr, &type_, data_.data(), &size)
-                       == ERROR_SUCCESS;
+            existed_ = RegQueryValueExA(key.Get(), NameOrNull(), nullptr, &type_, data_.data(),
+                                        &size) == ERROR_SUCCESS;
         }
-        RegCloseKey(key);
     }
     ~SavedRegValue()
     {
@@ -36,23 +44,22 @@ public:
             RegDeleteKeyA(root_, createdTop_.c_str());
             return;
         }
-        HKEY key;
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        TOwnedRegKey key = OpenRegKey(root_, subKey_, KEY_ALL_ACCESS);
+        if (!key)
             return;
         if (existed_)
-            RegSetValueExA(key, NameOrNull(), 0, type_, data_.data(),
+            RegSetValueExA(key.Get(), NameOrNull(), 0, type_, data_.data(),
                            static_cast<DWORD>(data_.size()));
         else
-            RegDeleteValueA(key, NameOrNull());
-        RegCloseKey(key);
+            RegDeleteValueA(key.Get(), NameOrNull());
     }
     void Set(DWORD type, const void* data, DWORD size) const
     {
-        HKEY key;
+        HKEY created = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        RegSetValueExA(key, NameOrNull(), 0, type, static_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
+                                                 KEY_ALL_ACCESS, nullptr, &created, nullptr));
+        TOwnedRegKey key(created);
+        RegSetValueExA(key.Get(), NameOrNull(), 0, type, static_cast<const BYTE*>(data), size);
     }
     void SetText(const std::string& text) const
     {
@@ -60,11 +67,8 @@ public:
     }
     void Remove() const
     {
-        HKEY key;
-        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
-        RegDeleteValueA(key, NameOrNull());
-        RegCloseKey(key);
+        if (TOwnedRegKey key = OpenRegKey(root_, subKey_, KEY_ALL_ACCESS))
+            RegDeleteValueA(key.Get(), NameOrNull());
     }
 
 private:

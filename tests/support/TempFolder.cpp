@@ -1,5 +1,7 @@
 #include "support/TempFolder.h"
 
+#include "framework/core/FileHandle.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -19,8 +21,8 @@ std::string SystemTempFolder()
 void RemoveTree(const std::string& path)
 {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    TFindHandle find(FindFirstFileA((path + "\\*").c_str(), &data));
+    if (find) {
         do {
             std::string name = data.cFileName;
             if (name == "." || name == "..")
@@ -31,8 +33,8 @@ void RemoveTree(const std::string& path)
                 RemoveTree(child);
             else
                 DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        } while (FindNextFileA(find.Get(), &data));
+        find.Close();   // the folder goes only once nothing searches it
     }
     RemoveDirectoryA(path.c_str());
 }
@@ -86,13 +88,12 @@ std::vector<std::string> FileNames(const std::string& folder, const std::string&
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    TFindHandle find(FindFirstFileA((folder + "\\" + pattern).c_str(), &data));
+    if (find) {
         do {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 names.push_back(data.cFileName);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        } while (FindNextFileA(find.Get(), &data));
     }
     std::sort(names.begin(), names.end());
     return names;

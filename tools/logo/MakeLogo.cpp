@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -95,10 +96,10 @@ public:
         if (!bitmap_ || !dc_)
             throw std::runtime_error("no drawing surface");
         bits_ = static_cast<BYTE*>(bits);
-        saved_ = SaveDC(dc_.Get());
+        // The DC's own bitmap comes back before the DC and the section are deleted.
+        saved_.emplace(dc_.Get());
         SelectObject(dc_.Get(), bitmap_.Get());
     }
-    ~Surface() { RestoreDC(dc_.Get(), saved_); }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
@@ -138,7 +139,7 @@ private:
     TOwnedBitmap bitmap_;
     TOwnedDC dc_;
     BYTE* bits_ = nullptr;
-    int saved_ = 0;
+    std::optional<TSavedDC> saved_;
 };
 
 void PaintBackground(Surface& s)
