@@ -1,6 +1,6 @@
-// The start-up restriction of the DLL search, in a test program of its own (it changes the whole
-// process): a DLL beside the program or in the current folder is found by name before it and
-// not after it.
+// The start-up restriction of the DLL search, in a run of its own (ctest app_tests_dll_search:
+// it changes the whole process): a DLL beside the program or in the current folder is found by
+// name before it and not after it.
 #include "app/DllSearch.h"
 #include "support/TempFolder.h"
 

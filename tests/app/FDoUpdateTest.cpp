@@ -148,13 +148,13 @@ TEST_F(FDoUpdateTest, EveryDateFormatStampsTheSameReleaseTime)
     }
 }
 
-// Run by the test update_run_tests_dst_zone in a zone of standard time UTC+1 whose summer time
+// Run by the test app_tests_dst_zone in a zone of standard time UTC+1 whose summer time
 // (UTC+2) runs from the fourth Sunday of January to the last Sunday of December: the stamp must
 // take the offset of its own date (standard time on 15 January), not today's.
 TEST_F(FDoUpdateTest, DaylightSavingZoneStampsWithTheOffsetOfTheStampsDate)
 {
     if (!std::getenv("ZA2_DST_TEST_ZONE"))
-        GTEST_SKIP() << "runs in its own zone (test update_run_tests_dst_zone)";
+        GTEST_SKIP() << "runs in its own zone (test app_tests_dst_zone)";
     TIME_ZONE_INFORMATION zone = {};
     const DWORD today = GetTimeZoneInformation(&zone);
     ASSERT_NE(TIME_ZONE_ID_UNKNOWN, today) << "Wine took no daylight-saving rule from TZ";

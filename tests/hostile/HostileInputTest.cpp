@@ -1,6 +1,6 @@
 // Small inputs that claim huge or impossible contents: each is refused with its format's message
-// before anything is allocated for what it claims. Runs before the mutation run of this program,
-// so that the process's memory peak still shows any allocation.
+// before anything is allocated for what it claims. Runs in a process of its own (ctest
+// hostile_tests_input), so that the process's memory peak still shows any allocation.
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UDIBitmap.h"
 #include "framework/graphics/Bitmap.h"
