@@ -7,6 +7,7 @@
 #include "framework/graphics/Palette.h"
 
 #include <cstdlib>
+#include <cstring>
 
 // {6F0D2C8E-4B5A-4E39-9C1F-2A7B3D58E410}
 const IID IID_IBitsHolder = {
@@ -180,6 +181,12 @@ void TDIB::TakeSection(HBITMAP section, const DIBSECTION& description, IBitsHold
 {
     holder.SetBits(description.dsBm.bmBits, FALSE);
     info_.header = description.dsBmih;
+    // The masks of a bitfield section take the colour table's place; without them its pixels
+    // would be drawn black.
+    if (info_.header.biCompression == BI_BITFIELDS) {
+        std::memcpy(info_.colors, description.dsBitfields, sizeof(description.dsBitfields));
+        return;
+    }
     TMemoryDC dc;
     TSelectObject select(dc, section);
     GetDIBColorTable(dc, 0, 256, info_.colors);

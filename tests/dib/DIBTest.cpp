@@ -275,24 +275,30 @@ TEST(DIB, TheFallbackSqueezesBandsOfSourceRowsIntoAShorterDestination)
     EXPECT_EQ(kBackground, target.Pixel(1, kDestRows)) << "drew below the destination";
 }
 
-TEST(DIB, AFramework24BitBitmapIsSharedAndDrawsItsPixels)
+// 16 bits: a section with bitfield masks (5-6-5), which the copy must carry along.
+TEST(DIB, AFrameworkTrueColourBitmapIsSharedAndDrawsItsPixels)
 {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::Bit24);
-    bitmap.SetSize(kWidth, kRows);
-    for (int y = 0; y < kRows; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            bitmap.Canvas().SetPixel(x, y, RowColor(y, x));
-    TDIB dib;
-    dib.AssignBitmap(bitmap);
-    DIBSECTION section{};
-    ASSERT_EQ(static_cast<int>(sizeof section),
-              GetObjectA(bitmap.Handle(), sizeof section, &section));
-    EXPECT_EQ(section.dsBm.bmBits, dib.Bits());
-    TDrawTarget target(kWidth, kRows, kBackground);
-    dib.DrawWithRowFallback(target.Canvas(), kWhole, kWhole);
-    for (int y = 0; y < kRows; ++y)
-        EXPECT_EQ(RowColor(y, 1), target.Pixel(1, y));
+    for (TPixelFormat format : {TPixelFormat::Bit24, TPixelFormat::Bit16}) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(format);
+        bitmap.SetSize(kWidth, kRows);
+        // Colours that 5-6-5 keeps exactly.
+        const COLORREF colors[kRows] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255),
+                                        RGB(255, 255, 0)};
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                bitmap.Canvas().SetPixel(x, y, colors[y]);
+        TDIB dib;
+        dib.AssignBitmap(bitmap);
+        DIBSECTION section{};
+        ASSERT_EQ(static_cast<int>(sizeof section),
+                  GetObjectA(bitmap.Handle(), sizeof section, &section));
+        EXPECT_EQ(section.dsBm.bmBits, dib.Bits());
+        TDrawTarget target(kWidth, kRows, kBackground);
+        dib.DrawWithRowFallback(target.Canvas(), kWhole, kWhole);
+        for (int y = 0; y < kRows; ++y)
+            EXPECT_EQ(colors[y], target.Pixel(1, y)) << PixelFormatBits(format) << " bits";
+    }
 }
 
 TEST(DIB, HolderAnswersForItsInterfaceOnly)
