@@ -7,6 +7,7 @@ set -eu
 shipped=$1 wine_run=$2; shift 2
 skip() { echo "SKIPPED: the shipped 32-bit program cannot be run here: $*"; exit 77; }
 [ -f "$shipped" ] || skip "$shipped was not built"
+[ "${ZA2_EMULATION:-}" != off ] || skip "ZA2_EMULATION=off"
 [ "$(cat /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null | head -n1)" = enabled ] \
   || skip "qemu-i386 is not registered with binfmt_misc (the host refused it, see scripts/setup)"
 [ -x /usr/lib/wine/wine ] || skip "32-bit Wine (wine32:i386) is not installed"
