@@ -73,6 +73,12 @@ protected:
         };
     }
     void PressUpdate() { SendMessageA(main_->btnSetup->Handle(), BM_CLICK, 0, 0); }
+    // A key as the keyboard sends it: to the window with the focus.
+    void PressKey(WPARAM key)
+    {
+        PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+        app_->ProcessMessages();
+    }
     bool ButtonsShown() const
     {
         return IsWindowVisible(main_->btnSetup->Handle())
@@ -187,6 +193,26 @@ TEST_F(FMainTest, FailedUpdateWarnsAndStaysOpen)
     app_->ProcessMessages();
     EXPECT_FALSE(app_->Terminated());
     EXPECT_TRUE(IsWindowVisible(main_->Handle()));
+}
+
+// Keyboard only: Enter on the focused update button runs the sequence; once the window is idle
+// again (the folder dialog cancelled; the update failed and its warning dismissed) the update
+// button has the focus back, and Tab walks on from it.
+TEST_F(FMainTest, UpdateButtonHasTheFocusBackWhenTheWindowIsIdleAgain)
+{
+    HWND setup = main_->btnSetup->Handle();
+    for (TModalResult folderDialog : {mrCancel, mrOk}) {
+        TfrmMain::InputPathDialog = Dialog(folderDialog, "input");
+        TfrmMain::DoUpdateDialog = Dialog(mrCancel, "run");
+        ASSERT_EQ(setup, GetFocus());
+        BoxWatcher watcher;
+        PressKey(VK_RETURN);
+        EXPECT_EQ(folderDialog == mrOk ? 1u : 0u, watcher.Boxes().size());
+        EXPECT_EQ(setup, GetFocus()) << "folder dialog result " << folderDialog;
+        PressKey(VK_TAB);
+        EXPECT_EQ(main_->btnAbort->Handle(), GetFocus());
+        PressKey(VK_TAB);
+    }
 }
 
 TEST_F(FMainTest, SuccessfulUpdateNoticesAndThenCloses)
