@@ -7,6 +7,7 @@
 #include "framework/graphics/Bitmap.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
+#include "framework/ui/FocusKept.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
 #include "framework/win32/GdiHandle.h"
@@ -109,7 +110,9 @@ void CopyBitmapForPalette(TBitmap& source, TBitmap& dest, HPALETTE palette)
 
 void TfrmMain::btnSetupClick(TObject*)
 {
-    // Hidden while the sequence runs, shown again however it ends.
+    // Hidden while the sequence runs, shown again however it ends; then the button that had the
+    // focus (the update button) has it back, or a keyboard user would find none focused.
+    TFocusKept focus;
     btnSetup->Hide();
     btnAbort->Hide();
     TScopeExit showAgain([this] {

@@ -256,6 +256,9 @@ private:
     void Paint();
     // The window at the top of this control's parents (itself without a parent).
     TWinControl* TopParent();
+    // Before this control is hidden or disabled: when the focus is in it, it moves on to the
+    // next control of the Tab walk outside it, if there is one.
+    void PassFocusOn();
 
     HWND handle_ = nullptr;
     WNDPROC defaultProc_ = nullptr;

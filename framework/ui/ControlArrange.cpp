@@ -72,6 +72,27 @@ void TWinControl::SetFocus()
         ::SetFocus(Handle());
 }
 
+// The system would leave the window without a focused control (a disabled one loses the focus,
+// a hidden one hands it to its parent), and then Tab, Enter and Esc reach no control.
+void TWinControl::PassFocusOn()
+{
+    HWND focus = GetFocus();
+    if (!handle_ || !Parent() || !focus || (focus != handle_ && !IsChild(handle_, focus)))
+        return;
+    HWND window = GetAncestor(handle_, GA_ROOT);
+    HWND first = GetNextDlgTabItem(window, focus, FALSE);
+    // The walk comes round to its first control again: the Tab walk is a ring.
+    for (HWND next = first; next && next != focus;) {
+        if (next != handle_ && !IsChild(handle_, next)) {
+            ::SetFocus(next);
+            return;
+        }
+        next = GetNextDlgTabItem(window, next, FALSE);
+        if (next == first)
+            return;
+    }
+}
+
 TWinControl* TWinControl::TopParent()
 {
     TWinControl* top = this;

@@ -227,6 +227,8 @@ void TWinControl::BoundsChanged()
 
 void TWinControl::VisibleChanged()
 {
+    if (!Visible())
+        PassFocusOn();
     if (handle_)
         ShowWindow(handle_, Visible() ? SW_SHOWNOACTIVATE : SW_HIDE);
     if (Align() != TAlign::None)
@@ -235,6 +237,8 @@ void TWinControl::VisibleChanged()
 
 void TWinControl::EnabledChanged()
 {
+    if (!Enabled())
+        PassFocusOn();
     if (handle_)
         EnableWindow(handle_, Enabled());
 }

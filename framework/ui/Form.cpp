@@ -38,6 +38,16 @@ void TForm::SetActiveControl(TWinControl* control)
         ::SetFocus(control->Handle());
 }
 
+void TForm::RestoreFocus(HWND window)
+{
+    if (!HandleAllocated() || !window || !IsChild(Handle(), window))
+        return;
+    lastFocus_ = window;
+    TWinControl* control = FromHandle(window);
+    if (GetActiveWindow() == Handle() && control && control->CanFocus())
+        ::SetFocus(window);
+}
+
 void TForm::ControlDestroying(TWinControl* control)
 {
     if (activeControl_ == control)

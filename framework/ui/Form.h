@@ -70,6 +70,10 @@ public:
     // The control that gets the focus when the form is shown or activated.
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
+    // Gives the focus back to a control of this form that had it: at once while the form is
+    // the active window and the control can take it (shown, enabled), else when the form is
+    // next activated.
+    void RestoreFocus(HWND window);
 
 
     // --- Showing and closing (Show / Hide / Visible show the form without a loop) ---

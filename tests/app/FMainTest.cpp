@@ -189,6 +189,21 @@ TEST_F(FMainTest, FailedUpdateWarnsAndStaysOpen)
     EXPECT_TRUE(IsWindowVisible(main_->Handle()));
 }
 
+// Keyboard only: Enter on the update button runs the sequence; once the window is idle again
+// (the folder dialog cancelled; the update failed, its warning dismissed) the button has the
+// focus back, or Tab would start from nowhere.
+TEST_F(FMainTest, UpdateButtonHasTheFocusBackWhenTheWindowIsIdleAgain)
+{
+    TfrmMain::DoUpdateDialog = Dialog(mrCancel, "run");
+    for (TModalResult folderDialog : {mrCancel, mrOk}) {
+        TfrmMain::InputPathDialog = Dialog(folderDialog, "input");
+        BoxWatcher watcher;
+        PostMessageA(main_->btnSetup->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+        app_->ProcessMessages();
+        EXPECT_EQ(main_->btnSetup->Handle(), GetFocus()) << "folder dialog result " << folderDialog;
+    }
+}
+
 TEST_F(FMainTest, SuccessfulUpdateNoticesAndThenCloses)
 {
     TfrmMain::InputPathDialog = Dialog(mrOk, "input");

@@ -153,6 +153,18 @@ TEST_F(ModalTest, AccessKeysFocusTheLabelsControlOrPressTheButton)
     EXPECT_EQ(mrCancel, dialog.ModalResult());
 }
 
+// The system would leave the form with no focused control, Tab, Enter and Esc reaching none.
+TEST_F(ModalTest, FocusedControlDisabledOrHiddenHandsTheFocusOnAlongTheTabWalk)
+{
+    TModalForm dialog(nullptr);
+    dialog.Show();
+    dialog.btnOk->SetFocus();
+    dialog.btnOk->SetEnabled(false);
+    EXPECT_EQ(dialog.btnCancel->Handle(), GetFocus());
+    dialog.btnCancel->Hide();
+    EXPECT_EQ(dialog.Edit1->Handle(), GetFocus());
+}
+
 TEST_F(ModalTest, MouseMessagesReachTheVisibleEnabledControlUnderThePoint)
 {
     TModalForm dialog(nullptr);
