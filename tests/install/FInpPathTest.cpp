@@ -156,7 +156,12 @@ protected:
     {
         BoxWatcher watcher;
         dialog_->SetModalResult(mrOk);
-        bool closes = dialog_->CloseQuery();
+        bool closes = false;
+        try {
+            closes = dialog_->CloseQuery();
+        } catch (const std::exception& e) {
+            app_->HandleException(dialog_.get(), e);  // as the modal loop does
+        }
         boxes_ = watcher.Boxes();
         return closes;
     }
@@ -267,6 +272,80 @@ TEST_F(FolderTextTest, ModalRunClosesWithOkOnlyThroughTheGateAndCancelsAtOnce)
         EXPECT_NE(mrOk, dialog_->ShowModal());
         EXPECT_TRUE(watcher.Boxes().empty()) << "no version read on cancel";
         EXPECT_FALSE(watchdog.Fired());
+    }
+}
+
+// --- An update cut short: its journal ---
+
+class JournalTest : public FolderTextTest {
+protected:
+    void SetUp() override
+    {
+        FolderTextTest::SetUp();
+        app_->CreateForm<TfrmMain>();  // its update list names the files a journal may name
+    }
+    // Every file of a folder with its bytes.
+    static std::vector<std::string> Contents(const TempFolder& folder)
+    {
+        std::vector<std::string> contents;
+        for (const std::string& name : folder.Names())
+            contents.push_back(name + ": " + folder.Read(name));
+        return contents;
+    }
+};
+
+const std::string kJournalStart = "ZA2UPDATE JOURNAL 1\r\n";
+const char kJournalEnd[] = "END\r\n";
+
+// Cut short between moving the executable aside and putting the new one in: no Zandera2.exe,
+// yet 開始 is enabled, and pressing it puts the old one back before the version gate.
+TEST_F(JournalTest, StartPutsAnInterruptedUpdateBackBeforeTheGate)
+{
+    ASSERT_TRUE(CopyFileA((FakeFolder("gate_2_0_1_0") + "\\Zandera2.exe").c_str(),
+                          folder_.File("ZA2B0000.TMP").c_str(), FALSE));
+    folder_.Write("ZA2N0000.TMP", "new contents");
+    folder_.Write("ZA2UPD.SWP", kJournalStart + std::string("ZANDERA2.EXE ZA2N0000.TMP ZA2B0000.TMP\r\n") + kJournalEnd);
+    Type(folder_.Path());
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_TRUE(PressStart());
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(std::vector<std::string>{"ZANDERA2.EXE"}, folder_.Names());
+}
+
+// Crafted journals, each one that a careless recovery would follow out of the updater's own
+// files (its staged file is gone, so the target would be moved and then removed): refused with
+// one report naming it, and nothing is touched.
+TEST_F(JournalTest, CraftedJournalsAreRefusedAndTouchNothing)
+{
+    TempFolder outside;
+    outside.Write("VICTIM.TXT", "not the updater's");
+    const std::string outsideName = outside.Path().substr(outside.Path().rfind('\\') + 1);
+    PutExe(folder_.Path());
+    folder_.Write("OTHER.DOC", "not the updater's");
+    folder_.Write("ZA2B0000.TMP", "old");
+    const std::string own = " ZA2N0000.TMP ZA2B0000.TMP\r\n";
+    const std::string rows[] = {
+        kJournalStart + outside.File("VICTIM.TXT") + own + kJournalEnd,
+        kJournalStart + "..\\" + outsideName + "\\VICTIM.TXT" + own + kJournalEnd,
+        kJournalStart + std::string("ZANDERA2.EXE ZA2N0000.TMP NUL\r\n") + kJournalEnd,
+        kJournalStart + "OTHER.DOC" + own + kJournalEnd,
+        kJournalStart + "ZANDERA2.EXE." + own + kJournalEnd,
+        kJournalStart + std::string("ZANDERA2.EXE ZA2N0000.TMP ZA2B0000.TMP \r\n") + kJournalEnd,
+        kJournalStart + "ZANDERA2.EXE" + own,  // cut short
+        kJournalStart + "ZANDERA2.EXE" + own + kJournalEnd + std::string(1 << 20, ' '),
+    };
+    const std::string journal = folder_.File("ZA2UPD.SWP");
+    Type(folder_.Path());
+    for (const std::string& text : rows) {
+        SCOPED_TRACE(text.substr(0, 120));
+        folder_.Write("ZA2UPD.SWP", text);
+        const std::vector<std::string> before = Contents(folder_), outsideBefore = Contents(outside);
+        EXPECT_FALSE(PressStart());
+        ASSERT_EQ(1u, boxes_.size());
+        EXPECT_EQ("ﾌｧｲﾙ " + journal + " を開けません.", boxes_[0].text);
+        EXPECT_EQ(BoxWatcher::StopIcon(), boxes_[0].icon);
+        EXPECT_EQ(before, Contents(folder_));
+        EXPECT_EQ(outsideBefore, Contents(outside));
     }
 }
 
