@@ -133,7 +133,7 @@ TEST_F(FDoUpdateTest, AFailedFlushStopsTheRunBeforeAnythingIsSwapped)
 }
 
 // PPR cannot be moved aside, and the new EXE already in cannot be moved back: the run fails,
-// the journal stays, and once the files are free the next run finishes the roll-back.
+// the journal stays, and once the files can be touched the next run finishes the roll-back.
 TEST_F(FDoUpdateTest, ARollBackThatCannotFinishIsFinishedByTheNextRun)
 {
     InstallOld(folder_);
@@ -153,7 +153,18 @@ TEST_F(FDoUpdateTest, ARollBackThatCannotFinishIsFinishedByTheNextRun)
     EXPECT_TRUE(TUpdateJournal::Present(folder_.Path()));
     newExe.reset();
     oldPpr.reset();
-    RecoverInterruptedUpdate(folder_.Path(), std::vector<std::string>(kNames, kNames + kFileCount));
+    // Read-only, the new EXE could be moved back but its copy not removed: named, nothing touched.
+    const std::vector<std::string> names(kNames, kNames + kFileCount), left = folder_.Names();
+    SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY);
+    try {
+        RecoverInterruptedUpdate(folder_.Path(), names);
+        ADD_FAILURE() << "recovered around a read-only file";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ("ファイルが読み取り専用になっているためアップデートできません\r\n" + exe, e.Message());
+    }
+    EXPECT_EQ(left, folder_.Names());
+    SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RecoverInterruptedUpdate(folder_.Path(), names);
     ExpectOldInstallation(folder_);
 }
 
@@ -169,6 +180,12 @@ TEST_F(FDoUpdateTest, TheLongestFolderTheFilesFitInIsUpdated)
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
     }
     TargetFolder = folder;
+    // Wine does not refuse longer paths: each one the update uses is checked here.
+    TScopeExit unobserved([] { SetFileStepObserver(nullptr); });
+    SetFileStepObserver([](TFileStep, const std::string& path) {
+        EXPECT_GT(size_t(MAX_PATH), path.size()) << path;
+        return true;
+    });
     ASSERT_EQ(mrOk, Run());
     EXPECT_TRUE(boxes_.empty());
     for (int i = 0; i < kFileCount; ++i)

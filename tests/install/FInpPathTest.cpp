@@ -313,8 +313,8 @@ TEST_F(JournalTest, StartPutsAnInterruptedUpdateBackBeforeTheGate)
 }
 
 // Crafted journals, each one that a careless recovery would follow out of the updater's own
-// files (its staged file is gone, so the target would be moved and then removed): refused with
-// one report naming it, and nothing is touched.
+// files (its staged file is gone, so the target would be moved and then removed, or it names a
+// folder): refused with one report naming it, and nothing is touched.
 TEST_F(JournalTest, CraftedJournalsAreRefusedAndTouchNothing)
 {
     TempFolder outside;
@@ -323,6 +323,7 @@ TEST_F(JournalTest, CraftedJournalsAreRefusedAndTouchNothing)
     PutExe(folder_.Path());
     folder_.Write("OTHER.DOC", "not the updater's");
     folder_.Write("ZA2B0000.TMP", "old");
+    CreateDirectoryA(folder_.File("ZA2N0001.TMP").c_str(), nullptr);
     const std::string own = " ZA2N0000.TMP ZA2B0000.TMP\r\n";
     const std::string rows[] = {
         kJournalStart + outside.File("VICTIM.TXT") + own + kJournalEnd,
@@ -331,6 +332,7 @@ TEST_F(JournalTest, CraftedJournalsAreRefusedAndTouchNothing)
         kJournalStart + "OTHER.DOC" + own + kJournalEnd,
         kJournalStart + "ZANDERA2.EXE." + own + kJournalEnd,
         kJournalStart + std::string("ZANDERA2.EXE ZA2N0000.TMP ZA2B0000.TMP \r\n") + kJournalEnd,
+        kJournalStart + std::string("ZANDERA2.EXE ZA2N0001.TMP ZA2B0001.TMP\r\n") + kJournalEnd,
         kJournalStart + "ZANDERA2.EXE" + own,  // cut short
         kJournalStart + "ZANDERA2.EXE" + own + kJournalEnd + std::string(1 << 20, ' '),
     };
@@ -341,11 +343,13 @@ TEST_F(JournalTest, CraftedJournalsAreRefusedAndTouchNothing)
         folder_.Write("ZA2UPD.SWP", text);
         const std::vector<std::string> before = Contents(folder_), outsideBefore = Contents(outside);
         EXPECT_FALSE(PressStart());
-        ASSERT_EQ(1u, boxes_.size());
-        EXPECT_EQ("ﾌｧｲﾙ " + journal + " を開けません.", boxes_[0].text);
-        EXPECT_EQ(BoxWatcher::StopIcon(), boxes_[0].icon);
         EXPECT_EQ(before, Contents(folder_));
         EXPECT_EQ(outsideBefore, Contents(outside));
+        EXPECT_EQ(1u, boxes_.size());
+        for (const SeenBox& box : boxes_) {
+            EXPECT_EQ("ﾌｧｲﾙ " + journal + " を開けません.", box.text);
+            EXPECT_EQ(BoxWatcher::StopIcon(), box.icon);
+        }
     }
 }
 
