@@ -120,9 +120,10 @@ TUpdateJournal TUpdateJournal::Read(const std::string& folder,
     std::string text;
     bool sound = !(idle && swapping) && ReadSmallFile(journal.Path(), text)
                  && ParseJournalText(text, targets, journal.entries_);
-    for (const TJournalEntry& entry : journal.entries_)
-        sound = sound && FreeOrPlain(journal.FileOf(entry.target))
-                && FreeOrPlain(journal.FileOf(entry.staged)) && FreeOrPlain(journal.FileOf(entry.backup));
+    for (const TJournalEntry& entry : journal.entries_) {
+        for (const std::string& name : {entry.target, entry.staged, entry.backup})
+            sound = sound && FreeOrPlain(journal.FileOf(name));
+    }
     if (!sound)
         throw EFOpenError(SFOpenError, {journal.Path()});
     return journal;

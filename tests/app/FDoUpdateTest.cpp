@@ -172,13 +172,8 @@ TEST_F(FDoUpdateTest, ARollBackThatCannotFinishIsFinishedByTheNextRun)
 // a path has. The updater's own names are no longer, and nothing shortens that limit.
 TEST_F(FDoUpdateTest, TheLongestFolderTheFilesFitInIsUpdated)
 {
-    const size_t longest = 246;
-    std::string folder = folder_.Path();
-    while (folder.size() < longest) {
-        const size_t left = longest - folder.size();
-        folder += "\\" + std::string(left > 102 ? 100 : left - 1, 'd');
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
-    }
+    const std::string folder = folder_.File(std::string(246 - folder_.Path().size() - 1, 'd'));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     TargetFolder = folder;
     // Wine does not refuse longer paths: each one the update uses is checked here.
     TScopeExit unobserved([] { SetFileStepObserver(nullptr); });
@@ -273,9 +268,11 @@ TEST_F(FDoUpdateTest, DaylightSavingZoneWithoutTheDatedConversionTakesTodaysOffs
     FILETIME localTime, utc;
     ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
     ASSERT_TRUE(LocalToFileTime(main_->TimeStamp(), utc, nullptr));
-    const LONGLONG kTicksPerMinute = 600000000;
-    auto ticks = [](const FILETIME& t) { return LONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
-    EXPECT_EQ(ticks(localTime) + biasMinutes * kTicksPerMinute, ticks(utc));
+    auto minutes = [](FILETIME t) {
+        const LONGLONG kTicksPerMinute = 600000000;
+        return (LONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / kTicksPerMinute;
+    };
+    EXPECT_EQ(minutes(localTime) + biasMinutes, minutes(utc));
 }
 
 TEST_F(FDoUpdateTest, ReadPayloadCopiesPlainResourcesAndNamesMissingOnes)

@@ -31,88 +31,71 @@ const std::vector<std::string> kSteps = {
     "Delete ZA2B0001.TMP", "Delete ZA2B0002.TMP", "Delete ZA2UPD.JNL"};
 const size_t kCommitStep = 15;
 
-std::string StepText(TFileStep step, const std::string& path)
-{
-    static const char* const kinds[] = {"Flush ", "Move ", "Delete "};
-    return kinds[static_cast<int>(step)] + path.substr(path.rfind('\\') + 1);
-}
-
 class UpdateCrash : public UpdateRunTest {
 protected:
-    // This program again, running only the child test, which ends itself before step `step`
+    // This program again, running this test as the child, which ends itself before step `step`
     // (1 for the first); its exit code.
     DWORD RunChild(size_t step)
     {
         char exe[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        std::string command = std::string("\"") + exe + "\" --gtest_filter=UpdateCrash.Child";
+        std::string command =
+            std::string("\"") + exe + "\" --gtest_brief=1 --gtest_filter=UpdateCrash.*";
         SetEnvironmentVariableA(kStepVariable, std::to_string(step).c_str());
         SetEnvironmentVariableA(kFolderVariable, folder_.Path().c_str());
-        SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-        TFileHandle quiet(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherited,
-                                      OPEN_EXISTING, 0, nullptr));
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = quiet.Get();
         PROCESS_INFORMATION child = {};
-        const BOOL started = CreateProcessA(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                            nullptr, &startup, &child);
+        EXPECT_TRUE(CreateProcessA(exe, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &child));
         SetEnvironmentVariableA(kStepVariable, nullptr);
-        EXPECT_TRUE(started);
-        TFileHandle process(started ? child.hProcess : INVALID_HANDLE_VALUE);
-        TFileHandle thread(started ? child.hThread : INVALID_HANDLE_VALUE);
+        TFileHandle process(child.hProcess), thread(child.hThread);
         DWORD code = 0;
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), kChildWaitMs));
         GetExitCodeProcess(process.Get(), &code);
         return code;
     }
-    void InstallOldRelease()
+    // Each file of the folder: its name, last-write time and bytes.
+    std::vector<std::string> State() const
+    {
+        std::vector<std::string> state;
+        for (const std::string& name : folder_.Names())
+            state.push_back(name + " " + LocalStamp(folder_.File(name)) + " " + folder_.Read(name));
+        return state;
+    }
+    // In the child: the update, ended before the given step.
+    void RunUntil(int step)
+    {
+        TargetFolder = std::getenv(kFolderVariable);
+        RemoveDirectoryA(folder_.Path().c_str());  // the fixture's own, left by the abrupt end
+        int seen = 0;
+        SetFileStepObserver([&seen, step](TFileStep, const std::string&) {
+            if (++seen == step)
+                TerminateProcess(GetCurrentProcess(), kEndedAbruptly);
+            return true;
+        });
+        Run();
+    }
+    std::vector<std::string> InstallOldRelease() const
     {
         for (const std::string& name : folder_.Names())
             DeleteFileA(folder_.File(name).c_str());
-        stamps_.clear();
-        for (const std::string& name : kInstalled) {
+        for (const std::string& name : kInstalled)
             folder_.Write(name, OldBytes(name));
-            stamps_.push_back(LastWriteTime(folder_.File(name)));
-        }
+        return State();
     }
-    void ExpectOldRelease() const
-    {
-        EXPECT_EQ(kInstalled, folder_.Names());
-        for (size_t i = 0; i < kInstalled.size(); ++i) {
-            const FILETIME stamp = LastWriteTime(folder_.File(kInstalled[i]));
-            EXPECT_EQ(OldBytes(kInstalled[i]), folder_.Read(kInstalled[i]));
-            EXPECT_EQ(0, CompareFileTime(&stamps_[i], &stamp)) << kInstalled[i];
-        }
-    }
-    std::vector<FILETIME> stamps_;
 };
 
 } // namespace
 
-// Started by the test below: the update, ended before the step it names.
-TEST_F(UpdateCrash, Child)
-{
-    const char* step = std::getenv(kStepVariable);
-    if (!step)
-        GTEST_SKIP() << "the child of UpdateCrash.EveryStepEndsInOneWholeRelease";
-    TargetFolder = std::getenv(kFolderVariable);
-    RemoveDirectoryA(folder_.Path().c_str());  // the fixture's own: nothing removes it after the end
-    int seen = 0;
-    SetFileStepObserver([&seen, at = std::atoi(step)](TFileStep, const std::string&) {
-        if (++seen == at)
-            TerminateProcess(GetCurrentProcess(), kEndedAbruptly);
-        return true;
-    });
-    Run();
-}
-
 TEST_F(UpdateCrash, EveryStepEndsInOneWholeRelease)
 {
+    if (const char* step = std::getenv(kStepVariable))
+        return RunUntil(std::atoi(step));  // the child
     std::vector<std::string> steps;
     SetFileStepObserver([&steps](TFileStep step, const std::string& path) {
-        steps.push_back(StepText(step, path));
+        static const char* const kinds[] = {"Flush ", "Move ", "Delete "};
+        steps.push_back(kinds[static_cast<int>(step)] + path.substr(path.rfind('\\') + 1));
         return true;
     });
     InstallOldRelease();
@@ -123,14 +106,14 @@ TEST_F(UpdateCrash, EveryStepEndsInOneWholeRelease)
     const std::vector<std::string> names(std::begin(kNames), std::end(kNames));
     for (size_t step = 1; step <= kSteps.size() + 1; ++step) {
         SCOPED_TRACE(step <= kSteps.size() ? "ended before " + kSteps[step - 1] : "not ended");
-        InstallOldRelease();
+        const std::vector<std::string> old = InstallOldRelease();
         EXPECT_EQ(step <= kSteps.size() ? kEndedAbruptly : 0, RunChild(step));
         RecoverInterruptedUpdate(folder_.Path(), names);
         if (step > kCommitStep) {
             ExpectNewInstallation(folder_);
             continue;
         }
-        ExpectOldRelease();
+        EXPECT_EQ(old, State());
         // The update then goes on as on any old installation.
         EXPECT_EQ(mrOk, Run());
         ExpectNewInstallation(folder_);
