@@ -17,6 +17,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 const int kStepsPerFile = 3;
@@ -82,19 +84,21 @@ void TfrmDoUpdate::UpdateFiles()
     // A stamp that cannot be converted must stop the run before anything is written.
     FILETIME stamp;
     const bool stampable = LocalToFileTime(frmMain->TimeStamp(), stamp);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(frmMain->UpdateItem(i));
     // Nothing is replaced until every file is staged: a failure on any file must not leave a
     // mixed installation, which the version gate would then refuse to repair.
-    TStagedFiles files;
+    TStagedFiles files(TargetFolder, names);
     for (int i = 0; i < count; ++i) {
         work.Clear();
-        const std::string name = frmMain->UpdateItem(i);
-        const std::string path = JoinPath(TargetFolder, name);
+        const std::string path = JoinPath(TargetFolder, names[i]);
         ShowProgress(kStepsPerFile * i + 1);
-        ReadPayload(work, ResourceNameOf(name), RT_RCDATA);
+        ReadPayload(work, ResourceNameOf(names[i]), RT_RCDATA);
         ShowProgress(kStepsPerFile * i + 2);
         CheckWritable(path);
         ShowProgress(kStepsPerFile * i + 3);
-        files.Stage(path, work.Memory(), work.Size(), stampable ? &stamp : nullptr);
+        files.Stage(names[i], work.Memory(), work.Size(), stampable ? &stamp : nullptr);
     }
     work.Clear();
     files.Commit();

@@ -1,159 +1,145 @@
 #include "app/FileReplace.h"
 
+#include "app/FileSteps.h"
+#include "app/Pathutil.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FileHandle.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/win32/WindowsFamily.h"
+
+#include <algorithm>
 
 namespace {
 
-const char kTempPrefix[] = "za2";
+[[noreturn]] void RaiseCreateError(const std::string& path)
+{
+    throw EFCreateError(SFCreateError, {path});
+}
 
-std::string FolderOf(const std::string& path)
+// The staged file's name was found free, so it is made new: anything that took the name since
+// is not written through.
+void WriteWhole(const std::string& path, const void* data, long size, const FILETIME* stamp,
+                const std::string& target)
+{
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        RaiseCreateError(target);
+    DWORD written = 0;
+    if (size > 0 && (!WriteFile(file.Get(), data, size, &written, nullptr)
+                     || written != static_cast<DWORD>(size)))
+        RaiseWriteError();
+    // A stamp that cannot be set leaves the time of writing; that is not worth a failure.
+    if (stamp)
+        SetFileTime(file.Get(), nullptr, nullptr, stamp);
+    // On the disk, stamp and all, before the swap begins; data still buffered may also fail to
+    // reach a full disk only now.
+    if (!FlushStep(file.Get(), path))
+        RaiseWriteError();
+    if (!file.Close())
+        RaiseWriteError();
+}
+
+// Splits a file's path into its folder and its name.
+void SplitPath(const std::string& path, std::string& folder, std::string& name)
 {
     char full[MAX_PATH] = {};
-    char* name = nullptr;
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, &name);
-    if (n == 0 || n >= MAX_PATH || !name)
-        return ".";
-    return std::string(full, name - full);
+    char* namePart = nullptr;
+    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, &namePart);
+    if (n == 0 || n >= MAX_PATH || !namePart)
+        RaiseCreateError(path);
+    folder.assign(full, namePart - full);
+    name = namePart;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+} // namespace
 
-// A new, empty file with a unique name beside target (its name reserved that way); empty when
-// none can be made.
-std::string NewNameBeside(const std::string& target)
-{
-    char name[MAX_PATH] = {};
-    if (!GetTempFileNameA(FolderOf(target).c_str(), kTempPrefix, 0, name))
-        return std::string();
-    return name;
-}
-
-// A file held open without sharing by someone else cannot be replaced; found out before
-// anything is written.
 void RequireReplaceable(const std::string& target)
 {
     TFileHandle probe(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe && GetLastError() != ERROR_FILE_NOT_FOUND)
-        throw EFCreateError(SFCreateError, {target});
+        RaiseCreateError(target);
 }
 
-void WriteWhole(const std::string& path, const void* data, long size, const FILETIME* stamp,
-                const std::string& target)
+TStagedFiles::TStagedFiles(std::string folder, std::vector<std::string> names)
+    : folder_(std::move(folder)), names_(std::move(names)), staged_(names_.size(), false)
 {
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        throw EFCreateError(SFCreateError, {target});
-    DWORD written = 0;
-    if (size > 0 && (!WriteFile(file.Get(), data, size, &written, nullptr)
-                     || written != static_cast<DWORD>(size)))
-        RaiseWriteError();
-    // Data still buffered may fail to reach a full disk only now.
-    if (!FlushFileBuffers(file.Get()))
-        RaiseWriteError();
-    // A stamp that cannot be set leaves the time of writing; that is not worth a failure.
-    if (stamp)
-        SetFileTime(file.Get(), nullptr, nullptr, stamp);
-    if (!file.Close())
-        RaiseWriteError();
 }
-
-// Moves from onto to, where to is a name this set reserved (an empty file of ours) or no file.
-// The 95/98 family has no replacing move: the reserved empty file goes first.
-bool MoveOnto(const std::string& from, const std::string& to)
-{
-    if (IsNtFamily())
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (Exists(to) && !DeleteFileA(to.c_str()))
-        return false;
-    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
-}
-
-void RemoveIfAny(std::string& path)
-{
-    if (!path.empty())
-        DeleteFileA(path.c_str());
-    path.clear();
-}
-
-} // namespace
 
 TStagedFiles::~TStagedFiles()
 {
-    for (TEntry& entry : entries_) {
-        RemoveIfAny(entry.staged);
-        // A backup that could not be put back is the only copy of the old file: it stays.
-        if (committed_)
-            RemoveIfAny(entry.backup);
-    }
+    if (journal_ && !journal_->Swapping())
+        journal_->Discard();
 }
 
-void TStagedFiles::Stage(const std::string& target, const void* data, long size,
+void TStagedFiles::Stage(const std::string& name, const void* data, long size,
                          const FILETIME* stamp)
 {
+    const std::string target = JoinPath(folder_, name);
     RequireReplaceable(target);
-    TEntry entry;
-    entry.target = target;
-    entry.staged = NewNameBeside(target);
-    if (entry.staged.empty())
-        throw EFCreateError(SFCreateError, {target});
-    entries_.push_back(entry);
-    WriteWhole(entries_.back().staged, data, size, stamp, target);
+    const auto at = std::find(names_.begin(), names_.end(), name);
+    if (at == names_.end())
+        RaiseCreateError(target);
+    if (!journal_)
+        StartJournal(target);
+    const size_t index = static_cast<size_t>(at - names_.begin());
+    WriteWhole(journal_->FileOf(journal_->Entries()[index].staged), data, size, stamp, target);
+    staged_[index] = true;
+}
+
+// Before the first staged file: the journal names every file the set will make.
+void TStagedFiles::StartJournal(const std::string& target)
+{
+    // An interrupted update is made whole first (by the folder dialog); never two at once.
+    if (TUpdateJournal::Present(folder_))
+        RaiseCreateError(target);
+    auto journal = std::make_unique<TUpdateJournal>(TUpdateJournal::Plan(folder_, names_));
+    if (!journal->Write())
+        RaiseCreateError(target);
+    journal_ = std::move(journal);
 }
 
 void TStagedFiles::Commit()
 {
-    for (TEntry& entry : entries_) {
-        if (!PutInPlace(entry)) {
-            const std::string failed = entry.target;
-            RollBack();
-            throw EFCreateError(SFCreateError, {failed});
-        }
+    for (size_t i = 0; i < names_.size(); ++i) {
+        if (!staged_[i])
+            RaiseCreateError(JoinPath(folder_, names_[i]));
     }
-    committed_ = true;
+    if (!journal_)
+        return;
+    if (!journal_->BeginSwap())
+        RaiseCreateError(journal_->Path());
+    Swap();
 }
 
-bool TStagedFiles::PutInPlace(TEntry& entry)
+void TStagedFiles::Swap()
 {
-    if (Exists(entry.target)) {
-        entry.backup = NewNameBeside(entry.target);
-        if (entry.backup.empty())
-            return false;
-        if (!MoveOnto(entry.target, entry.backup)) {
-            RemoveIfAny(entry.backup);
-            return false;
+    std::string failed;
+    for (const TJournalEntry& entry : journal_->Entries()) {
+        const std::string target = journal_->FileOf(entry.target);
+        const bool in = (!NameTaken(target) || MoveStep(target, journal_->FileOf(entry.backup)))
+                        && MoveStep(journal_->FileOf(entry.staged), target);
+        if (!in) {
+            failed = target;
+            break;
         }
     }
-    // The target's name is free now, so a plain move serves both families.
-    if (!MoveFileA(entry.staged.c_str(), entry.target.c_str()))
-        return false;
-    entry.staged.clear();
-    entry.placed = true;
-    return true;
-}
-
-void TStagedFiles::RollBack()
-{
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-        TEntry& entry = *it;
-        if (entry.placed && DeleteFileA(entry.target.c_str()))
-            entry.placed = false;
-        if (!entry.backup.empty() && !entry.placed
-            && MoveFileA(entry.backup.c_str(), entry.target.c_str()))
-            entry.backup.clear();
-    }
+    // The journal's new name is the moment the update stands.
+    if (failed.empty() && journal_->EndSwap())
+        return;
+    if (failed.empty())
+        failed = journal_->Path();
+    // A target that cannot be put back keeps the swap on, journal and all, for the next run.
+    if (journal_->UndoSwap().empty())
+        journal_->EndSwap();
+    RaiseCreateError(failed);
 }
 
 void ReplaceFileContents(const std::string& path, const void* data, long size)
 {
-    TStagedFiles files;
-    files.Stage(path, data, size);
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    TStagedFiles files(folder, {name});
+    files.Stage(name, data, size);
     files.Commit();
 }

@@ -1,44 +1,53 @@
 #pragma once
-// Replaces a set of files all together or not at all. Each new file is first written completely
-// into a temporary file beside its target (flushed, and stamped through its own handle); only
-// when every file is staged do they take their targets' places, each replaced file kept under a
-// temporary backup name until all are in. A failure at any point puts every target back as it
-// was and leaves no temporary file behind.
+// Replaces a set of files of one folder all together or not at all, and so that a crash or a
+// power cut at any instant leaves what the next run makes whole (UpdateRecovery.h).
+// Before the first new file is written, a journal (UpdateJournal.h) names every file the
+// update will make. Each new file is written completely into a staged file beside its target,
+// flushed and stamped through its own handle; only when every file is staged do they take their
+// targets' places, each replaced file kept under its backup name until all are in. A failure at
+// any point puts every target back as it was and leaves no file of the update's own behind;
+// when even that cannot be finished, the journal stays for the next run.
+#include "app/UpdateJournal.h"
+
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class TStagedFiles {
 public:
-    TStagedFiles() = default;
-    // Removes the staged files that were not put in place, and the backups once all were.
+    // The files of folder that this set replaces, by name; nothing is written yet.
+    TStagedFiles(std::string folder, std::vector<std::string> names);
+    // Removes the files of the set's own (staged files, or the backups once all are in), then
+    // its journal; all stay while a swap that could not be undone is on.
     ~TStagedFiles();
     TStagedFiles(const TStagedFiles&) = delete;
     TStagedFiles& operator=(const TStagedFiles&) = delete;
 
-    // Writes the new contents of target beside it; stamp (UTC), when given, becomes its
-    // last-write time. Raises EFCreateError (target) when the target is held open or the file
-    // cannot be created, EWriteError when writing fails (disk full). The target is not touched.
-    void Stage(const std::string& target, const void* data, long size,
+    // Writes the new contents of the named file beside it; stamp (UTC), when given, becomes its
+    // last-write time. Raises EFCreateError (the target's path) when the target is held open or
+    // the file cannot be created, EWriteError when writing or flushing fails (disk full). The
+    // target is not touched.
+    void Stage(const std::string& name, const void* data, long size,
                const FILETIME* stamp = nullptr);
-    // Puts every staged file in place; on failure rolls all back and raises EFCreateError with
-    // the target that could not be replaced.
+    // Puts every file in place (each must have been staged); on failure puts all back and raises
+    // EFCreateError with the path that could not be replaced.
     void Commit();
 
 private:
-    struct TEntry {
-        std::string target;
-        std::string staged;   // empty once moved into place
-        std::string backup;   // the replaced file while the swap is on; empty when none
-        bool placed = false;
-    };
-    bool PutInPlace(TEntry& entry);
-    void RollBack();
+    void StartJournal(const std::string& target);
+    void Swap();
 
-    std::vector<TEntry> entries_;
-    bool committed_ = false;
+    std::string folder_;
+    std::vector<std::string> names_;
+    std::vector<bool> staged_;
+    std::unique_ptr<TUpdateJournal> journal_;
 };
+
+// Raises EFCreateError (target) when the file is there but held open by another program, so
+// that it cannot be replaced or removed.
+void RequireReplaceable(const std::string& target);
 
 // One file replaced as a whole (a set of one).
 void ReplaceFileContents(const std::string& path, const void* data, long size);

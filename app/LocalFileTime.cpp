@@ -19,20 +19,16 @@ bool ToDosDateTime(TDateTime value, WORD& date, WORD& time)
     return true;
 }
 
-using TTzSpecificLocalTimeToSystemTime = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*,
-                                                       const SYSTEMTIME*, SYSTEMTIME*);
-
 // Windows XP and later convert for the daylight-saving state of the given date; the program
 // must still start where the function is missing (Windows 98, NT 4), so it is looked up here.
-TTzSpecificLocalTimeToSystemTime DatedConversion()
+TDatedConversion DatedConversion()
 {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     FARPROC proc = kernel ? GetProcAddress(kernel, "TzSpecificLocalTimeToSystemTime") : nullptr;
-    return reinterpret_cast<TTzSpecificLocalTimeToSystemTime>(reinterpret_cast<void*>(proc));
+    return reinterpret_cast<TDatedConversion>(reinterpret_cast<void*>(proc));
 }
 
-bool DatedLocalToUtc(TTzSpecificLocalTimeToSystemTime convert, const FILETIME& local,
-                     FILETIME& utc)
+bool DatedLocalToUtc(TDatedConversion convert, const FILETIME& local, FILETIME& utc)
 {
     SYSTEMTIME localTime, utcTime;
     return FileTimeToSystemTime(&local, &localTime) && convert(nullptr, &localTime, &utcTime)
@@ -43,12 +39,16 @@ bool DatedLocalToUtc(TTzSpecificLocalTimeToSystemTime convert, const FILETIME& l
 
 bool LocalToFileTime(TDateTime local, FILETIME& utc)
 {
+    return LocalToFileTime(local, utc, DatedConversion());
+}
+
+bool LocalToFileTime(TDateTime local, FILETIME& utc, TDatedConversion convert)
+{
     WORD dosDate = 0, dosTime = 0;
     FILETIME localFileTime;
     if (!ToDosDateTime(local, dosDate, dosTime)
         || !DosDateTimeToFileTime(dosDate, dosTime, &localFileTime))
         return false;
-    const TTzSpecificLocalTimeToSystemTime convert = DatedConversion();
     if (convert)
         return DatedLocalToUtc(convert, localFileTime, utc);
     // Older systems only know today's offset.

@@ -3,6 +3,8 @@
 #include "app/AppStrings.h"
 #include "app/FMain.h"
 #include "app/Pathutil.h"
+#include "app/UpdateJournal.h"
+#include "app/UpdateRecovery.h"
 #include "app/UMessage.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
@@ -21,6 +23,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -56,6 +59,15 @@ std::string ExpandProgramFiles()
         return std::string();
     std::string text(buffer, strnlen(buffer, sizeof buffer));
     return text == kProgramFilesExpression ? std::string() : text;
+}
+
+// The files the update writes, as the main window lists them; none without a main window.
+std::vector<std::string> UpdateNames()
+{
+    std::vector<std::string> names;
+    for (int i = 0; frmMain && i < frmMain->UpdateCount(); ++i)
+        names.push_back(frmMain->UpdateItem(i));
+    return names;
 }
 
 } // namespace
@@ -113,7 +125,9 @@ void TfrmInputPath::Edit1Change(TObject*)
     const std::string text = Edit1->Text();
     FExePath = JoinPath(text, LoadResText(SInstalledExeName));
     TargetFolder = text;
-    BitBtn2->SetEnabled(FileExists(FExePath));
+    // A crash during an earlier update may have taken the executable away for a moment: the
+    // journal it left makes the folder one to update all the same.
+    BitBtn2->SetEnabled(FileExists(FExePath) || TUpdateJournal::Present(text));
     if (!BitBtn2->Enabled())
         BitBtn2->Glyph().Assign(nullptr);
 }
@@ -134,6 +148,11 @@ void TfrmInputPath::FormCloseQuery(TObject*, bool& canClose)
     }
     canClose = false;
     // The file system may have changed since the last keystroke.
+    Edit1Change(this);
+    if (!BitBtn2->Enabled())
+        return;
+    // An update cut short by a crash is first made whole, then the installed release is read.
+    RecoverInterruptedUpdate(TargetFolder, UpdateNames());
     Edit1Change(this);
     if (!BitBtn2->Enabled())
         return;

@@ -1,7 +1,8 @@
 #pragma once
 // The folder entry dialog: proposes the installation folder, publishes the typed folder as the
-// target folder, enables "開始" only while the installed executable is there, and closes with
-// OK only for an installed release that this update applies to.
+// target folder, enables "開始" only while the installed executable (or the journal of an update
+// cut short) is there, makes such an installation whole again when "開始" is pressed, and closes
+// with OK only for an installed release that this update applies to.
 #include "framework/ui/Form.h"
 
 #include <string>

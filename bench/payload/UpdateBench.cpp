@@ -1,8 +1,11 @@
-// The whole update run for one large file, against the least it must do, in one run on the same
-// data (the payload resource BIG_BIN linked into this program):
-//   inflate   inflate the resource into one block, then one WriteFile of it;
-//   update    TfrmDoUpdate::UpdateFiles with an update list of the one file.
-// Targets: update / inflate <= 1.10 (median of the rounds); the run's peak extra memory
+// The whole update run for one large file, against the least that any writer pays who must not
+// lose the file to a crash, in one run on the same data (the payload resource BIG_BIN linked
+// into this program):
+//   floor     inflate the resource into one block, write it to a temporary file with one
+//             WriteFile, flush it, rename it over the target;
+//   update    TfrmDoUpdate::UpdateFiles with an update list of the one file (its journal, the
+//             staged file, the swap and the clean-up).
+// Targets: update / floor <= 1.05 (median of the rounds); the run's peak extra memory
 // <= 1.0 x the file's size.
 //
 //   update_bench [rounds]      default: 5 rounds
@@ -27,7 +30,8 @@ namespace {
 
 const char kResource[] = "BIG_BIN";
 const char kFileName[] = "BIG.BIN";
-const double kSpeedTarget = 1.10;
+const double kSpeedTarget = 1.05;
+const char kTempName[] = "BIG.TMP";
 const double kMemoryTarget = 1.0;
 
 double Now()
@@ -89,25 +93,34 @@ long DeclaredSize(const Resource& r)
                              | static_cast<unsigned long>(r.bytes[16]) << 24);
 }
 
-bool InflateAndWrite(const Resource& r, const std::string& path)
+bool Inflate(const Resource& r, std::vector<unsigned char>& out)
 {
-    long size = DeclaredSize(r);
-    std::vector<unsigned char> out(size);
+    out.resize(DeclaredSize(r));
     z_stream zs{};
     inflateInit(&zs);
     zs.next_in = const_cast<Bytef*>(r.bytes + kContainerHeaderSize);
     zs.avail_in = static_cast<uInt>(r.size - kContainerHeaderSize);
     zs.next_out = out.data();
-    zs.avail_out = static_cast<uInt>(size);
-    int ret = inflate(&zs, Z_FINISH);
+    zs.avail_out = static_cast<uInt>(out.size());
+    const int ret = inflate(&zs, Z_FINISH);
     inflateEnd(&zs);
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    return ret == Z_STREAM_END;
+}
+
+// The floor: the new bytes in a temporary file on the disk, which then takes the target's name.
+bool InflateWriteFlushRename(const Resource& r, const std::string& temp, const std::string& path)
+{
+    std::vector<unsigned char> out;
+    if (!Inflate(r, out))
+        return false;
+    TFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    bool ok = ret == Z_STREAM_END && file
-              && WriteFile(file.Get(), out.data(), size, &written, nullptr)
-              && written == DWORD(size);
-    return ok;
+    const bool ok = file && WriteFile(file.Get(), out.data(), DWORD(out.size()), &written, nullptr)
+                    && written == DWORD(out.size()) && FlushFileBuffers(file.Get())
+                    && file.Close();
+    return ok && MoveFileExA(temp.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 double Median(std::vector<double> v)
@@ -127,6 +140,7 @@ int main(int argc, char** argv)
     main->meUpdateObject->SetLines({kFileName});
     TargetFolder = TempFolder();
     const std::string path = TargetFolder + "\\" + kFileName;
+    const std::string temp = TargetFolder + "\\" + kTempName;
     TfrmDoUpdate dialog(main);
     Resource resource = LoadPayloadResource();
     const double fileMiB = DeclaredSize(resource) / 1048576.0;
@@ -138,35 +152,35 @@ int main(int argc, char** argv)
     dialog.UpdateFiles();
     SIZE_T extra = ResidentBytes(true) - before;
 
-    std::vector<double> inflateTimes, updateTimes;
+    std::vector<double> floorTimes, updateTimes;
     for (int r = 0; r < rounds; ++r) {
         double t0 = Now();
-        if (!InflateAndWrite(resource, path)) {
-            std::fprintf(stderr, "inflate: failed\n");
+        if (!InflateWriteFlushRename(resource, temp, path)) {
+            std::fprintf(stderr, "floor: failed\n");
             return 1;
         }
         double t1 = Now();
         dialog.UpdateFiles();
         double t2 = Now();
-        inflateTimes.push_back(t1 - t0);
+        floorTimes.push_back(t1 - t0);
         updateTimes.push_back(t2 - t1);
     }
     DeleteFileA(path.c_str());
     RemoveDirectoryA(TargetFolder.c_str());
 
-    double ratio = Median(updateTimes) / Median(inflateTimes);
-    double memoryRatio = extra / 1048576.0 / fileMiB;
+    const double ratio = Median(updateTimes) / Median(floorTimes);
+    const double memoryRatio = extra / 1048576.0 / fileMiB;
     std::printf("file: %.1f MiB, container %.1f MiB, %d rounds\n", fileMiB,
                 resource.size / 1048576.0, rounds);
-    std::printf("inflate + WriteFile  median %.3f s\n", Median(inflateTimes));
-    std::printf("UpdateFiles          median %.3f s\n", Median(updateTimes));
-    // The writes' share varies with the host's write-back from round to round; the best rounds
-    // show the run's own cost.
+    std::printf("floor (inflate, write, flush, rename)  median %.3f s\n", Median(floorTimes));
+    std::printf("UpdateFiles                            median %.3f s\n", Median(updateTimes));
+    // The flushes' share varies with the host's write-back from round to round; the best
+    // rounds show the run's own cost.
     const double bestRatio = *std::min_element(updateTimes.begin(), updateTimes.end())
-                             / *std::min_element(inflateTimes.begin(), inflateTimes.end());
-    std::printf("update/inflate ratio: median %.3f, best %.3f (target <= %.2f): %s\n", ratio,
-                bestRatio, kSpeedTarget, ratio <= kSpeedTarget ? "met" : "NOT met");
-    std::printf("peak extra memory: %.1f MiB = %.2f x the file (target <= %.1f): %s\n",
+                             / *std::min_element(floorTimes.begin(), floorTimes.end());
+    std::printf("update/floor: median %.3f, best %.3f (target <= %.2f): %s | peak extra memory "
+                "%.1f MiB = %.2f x the file (target <= %.1f): %s\n",
+                ratio, bestRatio, kSpeedTarget, ratio <= kSpeedTarget ? "met" : "NOT met",
                 extra / 1048576.0, memoryRatio, kMemoryTarget,
                 memoryRatio <= kMemoryTarget ? "met" : "NOT met");
     return 0;

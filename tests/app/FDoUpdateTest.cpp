@@ -2,8 +2,13 @@
 // every failure with the text the user sees; any failure leaves the old installation whole.
 #include "UpdateRunFixture.h"
 
+#include "app/FileSteps.h"
+#include "app/LocalFileTime.h"
+#include "app/UpdateJournal.h"
+#include "app/UpdateRecovery.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FileHandle.h"
+#include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
 #include "support/ShortDateSetting.h"
 
@@ -109,6 +114,79 @@ TEST_F(FDoUpdateTest, AFileThatCannotBeReplacedLeavesAllFourAsTheyWere)
     }
 }
 
+// The first flush (the journal's) or the fourth (the third staged file's) fails: the run stops
+// before any file is swapped.
+TEST_F(FDoUpdateTest, AFailedFlushStopsTheRunBeforeAnythingIsSwapped)
+{
+    TScopeExit unobserved([] { SetFileStepObserver(nullptr); });
+    for (int failing : {1, 4}) {
+        SCOPED_TRACE(failing);
+        InstallOld(folder_);
+        int flushes = 0;
+        SetFileStepObserver([&](TFileStep step, const std::string&) {
+            return step != TFileStep::Flush || ++flushes != failing;
+        });
+        EXPECT_EQ(mrCancel, Run());
+        EXPECT_EQ(kUnexpected + std::string("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"), OnlyBoxText());
+        ExpectOldInstallation(folder_);
+    }
+}
+
+// PPR cannot be moved aside, and the new EXE already in cannot be moved back: the run fails,
+// the journal stays, and once the files can be touched the next run finishes the roll-back.
+TEST_F(FDoUpdateTest, ARollBackThatCannotFinishIsFinishedByTheNextRun)
+{
+    InstallOld(folder_);
+    const std::string exe = folder_.File("ZANDERA2.EXE");
+    const std::string ppr = folder_.File("ZANDERA2.PPR");
+    std::unique_ptr<TFileHandle> newExe, oldPpr;
+    TScopeExit unobserved([] { SetFileStepObserver(nullptr); });
+    SetFileStepObserver([&](TFileStep step, const std::string& path) {
+        if (step == TFileStep::Move && path == ppr && !oldPpr) {
+            newExe = HoldOpen(exe);
+            oldPpr = HoldOpen(ppr);
+        }
+        return true;
+    });
+    EXPECT_EQ(mrCancel, Run());
+    EXPECT_EQ(CreateErrorText(ppr), OnlyBoxText());
+    EXPECT_TRUE(TUpdateJournal::Present(folder_.Path()));
+    newExe.reset();
+    oldPpr.reset();
+    // Read-only, the new EXE could be moved back but its copy not removed: named, nothing touched.
+    const std::vector<std::string> names(kNames, kNames + kFileCount), left = folder_.Names();
+    SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY);
+    try {
+        RecoverInterruptedUpdate(folder_.Path(), names);
+        ADD_FAILURE() << "recovered around a read-only file";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ("ファイルが読み取り専用になっているためアップデートできません\r\n" + exe, e.Message());
+    }
+    EXPECT_EQ(left, folder_.Names());
+    SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RecoverInterruptedUpdate(folder_.Path(), names);
+    ExpectOldInstallation(folder_);
+}
+
+// The longest folder in which the four files fit: with "\ZANDERA2.EXE" 259 characters, the most
+// a path has. The updater's own names are no longer, and nothing shortens that limit.
+TEST_F(FDoUpdateTest, TheLongestFolderTheFilesFitInIsUpdated)
+{
+    const std::string folder = folder_.File(std::string(246 - folder_.Path().size() - 1, 'd'));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    TargetFolder = folder;
+    // Wine does not refuse longer paths: each one the update uses is checked here.
+    TScopeExit unobserved([] { SetFileStepObserver(nullptr); });
+    SetFileStepObserver([](TFileStep, const std::string& path) {
+        EXPECT_GT(size_t(MAX_PATH), path.size()) << path;
+        return true;
+    });
+    ASSERT_EQ(mrOk, Run());
+    EXPECT_TRUE(boxes_.empty());
+    for (int i = 0; i < kFileCount; ++i)
+        EXPECT_EQ(ReadFileBytes(kSamples[i]), ReadFileBytes(folder + "\\" + kNames[i]));
+}
+
 TEST_F(FDoUpdateTest, MissingTargetFolderIsACreateError)
 {
     TargetFolder = folder_.File("gone");
@@ -174,6 +252,27 @@ TEST_F(FDoUpdateTest, DaylightSavingZoneStampsWithTheOffsetOfTheStampsDate)
                                     utc.wSecond}))
             << name;
     }
+}
+
+// Where the dated conversion is missing (Windows 95/98, NT 4) today's offset applies: the UTC
+// stamp is the local one plus today's bias, not minus.
+TEST_F(FDoUpdateTest, DaylightSavingZoneWithoutTheDatedConversionTakesTodaysOffset)
+{
+    if (!std::getenv("ZA2_DST_TEST_ZONE"))
+        GTEST_SKIP() << "runs in its own zone (test app_tests_dst_zone)";
+    TIME_ZONE_INFORMATION zone = {};
+    const bool daylight = GetTimeZoneInformation(&zone) == TIME_ZONE_ID_DAYLIGHT;
+    const LONGLONG biasMinutes = zone.Bias + (daylight ? zone.DaylightBias : zone.StandardBias);
+    ASSERT_NE(0, biasMinutes);
+    const SYSTEMTIME local = {2000, 1, 6, 15, 2, 2, 0, 0};
+    FILETIME localTime, utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
+    ASSERT_TRUE(LocalToFileTime(main_->TimeStamp(), utc, nullptr));
+    auto minutes = [](FILETIME t) {
+        const LONGLONG kTicksPerMinute = 600000000;
+        return (LONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / kTicksPerMinute;
+    };
+    EXPECT_EQ(minutes(localTime) + biasMinutes, minutes(utc));
 }
 
 TEST_F(FDoUpdateTest, ReadPayloadCopiesPlainResourcesAndNamesMissingOnes)

@@ -156,7 +156,12 @@ protected:
     {
         BoxWatcher watcher;
         dialog_->SetModalResult(mrOk);
-        bool closes = dialog_->CloseQuery();
+        bool closes = false;
+        try {
+            closes = dialog_->CloseQuery();
+        } catch (const std::exception& e) {
+            app_->HandleException(dialog_.get(), e);  // as the modal loop does
+        }
         boxes_ = watcher.Boxes();
         return closes;
     }
@@ -267,6 +272,78 @@ TEST_F(FolderTextTest, ModalRunClosesWithOkOnlyThroughTheGateAndCancelsAtOnce)
         EXPECT_NE(mrOk, dialog_->ShowModal());
         EXPECT_TRUE(watcher.Boxes().empty()) << "no version read on cancel";
         EXPECT_FALSE(watchdog.Fired());
+    }
+}
+
+// --- An update cut short: its journal ---
+
+// A journal of one line as the updater writes it.
+std::string JournalOf(const std::string& line)
+{
+    return "ZA2UPDATE JOURNAL 1\r\n" + line + "\r\nEND\r\n";
+}
+
+// Cut short between moving the executable aside and putting the new one in: no Zandera2.exe,
+// yet 開始 is enabled, and pressing it puts the old one back before the version gate.
+TEST_F(FolderTextTest, StartPutsAnInterruptedUpdateBackBeforeTheGate)
+{
+    app_->CreateForm<TfrmMain>();  // its update list names the files a journal may name
+    ASSERT_TRUE(CopyFileA((FakeFolder("gate_2_0_1_0") + "\\Zandera2.exe").c_str(),
+                          folder_.File("ZA2B0000.TMP").c_str(), FALSE));
+    folder_.Write("ZA2N0000.TMP", "new contents");
+    folder_.Write("ZA2UPD.SWP", JournalOf("ZANDERA2.EXE ZA2N0000.TMP ZA2B0000.TMP"));
+    Type(folder_.Path());
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_TRUE(PressStart());
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(std::vector<std::string>{"ZANDERA2.EXE"}, folder_.Names());
+}
+
+// Crafted journals, each one that a careless recovery would follow out of the updater's own
+// files (its staged file is gone, so the target would be moved and then removed, or it names a
+// folder): refused with one report naming it, and nothing is touched.
+TEST_F(FolderTextTest, CraftedJournalsAreRefusedAndTouchNothing)
+{
+    app_->CreateForm<TfrmMain>();
+    auto contents = [](const TempFolder& folder) {
+        std::vector<std::string> all;
+        for (const std::string& name : folder.Names())
+            all.push_back(name + ": " + folder.Read(name));
+        return all;
+    };
+    TempFolder outside;
+    outside.Write("VICTIM.TXT", "not the updater's");
+    const std::string outsideName = outside.Path().substr(outside.Path().rfind('\\') + 1);
+    PutExe(folder_.Path());
+    folder_.Write("OTHER.DOC", "not the updater's");
+    folder_.Write("ZA2B0000.TMP", "old");
+    CreateDirectoryA(folder_.File("ZA2N0001.TMP").c_str(), nullptr);
+    const std::string own = " ZA2N0000.TMP ZA2B0000.TMP", whole = JournalOf("ZANDERA2.EXE" + own);
+    const std::string rows[] = {
+        JournalOf(outside.File("VICTIM.TXT") + own),
+        JournalOf("..\\" + outsideName + "\\VICTIM.TXT" + own),
+        JournalOf("ZANDERA2.EXE ZA2N0000.TMP NUL"),
+        JournalOf("OTHER.DOC" + own),
+        JournalOf("ZANDERA2.EXE." + own),
+        JournalOf("ZANDERA2.EXE" + own + " "),
+        JournalOf("ZANDERA2.EXE ZA2N0001.TMP ZA2B0001.TMP"),  // a folder
+        whole.substr(0, whole.find("END")),  // cut short
+        whole + std::string(1 << 20, ' '),
+    };
+    const std::string journal = folder_.File("ZA2UPD.SWP");
+    Type(folder_.Path());
+    for (const std::string& text : rows) {
+        SCOPED_TRACE(text.substr(0, 120));
+        folder_.Write("ZA2UPD.SWP", text);
+        const std::vector<std::string> inside = contents(folder_), beside = contents(outside);
+        EXPECT_FALSE(PressStart());
+        EXPECT_EQ(inside, contents(folder_));
+        EXPECT_EQ(beside, contents(outside));
+        EXPECT_EQ(1u, boxes_.size());
+        for (const SeenBox& box : boxes_) {
+            EXPECT_EQ("ﾌｧｲﾙ " + journal + " を開けません.", box.text);
+            EXPECT_EQ(BoxWatcher::StopIcon(), box.icon);
+        }
     }
 }
 
