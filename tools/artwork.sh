@@ -3,9 +3,10 @@
 # by hand to look at a change before building:
 #   tools/artwork.sh logo resources/LOGO.svg LOGO.bmp
 #       the logo: an uncompressed 8-bit BMP (Windows V3 header) with one 256-colour palette
-#   tools/artwork.sh icon resources/Za2Update.svg resources/Za2Update.vga.css Za2Update.ico
-#       the icon: 16, 32 and 48 pixels, each in 256 colours and in the 16 standard VGA colours,
-#       the latter drawn with the given style sheet applied
+#   tools/artwork.sh icon resources/Za2Update.svg Za2Update.ico
+#       the icon: 16, 32 and 48 pixels, each in 256 colours and in the 16 standard VGA colours.
+#       Style sheets beside the drawing adapt it: NAME.16.css (32, 48) to one size, NAME.vga.css
+#       to the 16-colour images.
 # With rsvg-convert (librsvg2-bin), ImageMagick's convert and icotool (icoutils); $ZA2_RSVG,
 # $ZA2_CONVERT and $ZA2_ICOTOOL name other copies. The same sources give the same bytes: the
 # texts are set only in the IPA fonts with fixed rendering settings, colours are reduced without
@@ -23,9 +24,9 @@ readonly ICON_SIZES=(16 32 48)
 readonly VGA=(000000 800000 008000 808000 000080 800080 008080 c0c0c0
               808080 ff0000 00ff00 ffff00 0000ff ff00ff 00ffff ffffff)
 
-usage() { echo "usage: $0 logo SOURCE.svg OUTPUT | icon SOURCE.svg VGA.css OUTPUT" >&2; exit 2; }
-[ $# -ge 3 ] || usage
-kind=$1 source=$2 output=${*: -1}
+usage() { echo "usage: $0 logo|icon SOURCE.svg OUTPUT" >&2; exit 2; }
+[ $# -eq 3 ] || usage
+kind=$1 source=$2 output=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -61,17 +62,23 @@ unset FONTCONFIG_PATH
 im() { "$magick" -limit thread 1 "$@"; }
 readonly PNG_OUT=(-define png:exclude-chunks=date,time +set date:create +set date:modify)
 
-render() {  # render OUT.png [rsvg-convert options...]
-  local out=$1
-  shift
-  "$rsvg" "$@" "$source" -o "$out"
-}
-
 logo() {
-  render "$work/logo.png"
+  "$rsvg" "$source" -o "$work/logo.png"
   # One palette for the whole picture; error diffusion keeps the gradients free of bands.
   im "$work/logo.png" -alpha off -dither FloydSteinberg -colors "$LOGO_COLOURS" \
      -type Palette -compress None "BMP3:$output"
+}
+
+# render SIZE OUT.png [STYLE.css...]: the icon drawing at one size, the existing style sheets
+# among those given applied in their order.
+render() {
+  local size=$1 out=$2 css=$work/style.css
+  shift 2
+  : > "$css"
+  for sheet in "$@"; do
+    [ -e "$sheet" ] && cat "$sheet" >> "$css"
+  done
+  "$rsvg" --width "$size" --height "$size" --stylesheet "$css" "$source" -o "$out"
 }
 
 # reduce IN.png OUT.png COLOUR-OPTIONS...: the colours reduced as given (without dithering, to keep
@@ -84,24 +91,24 @@ reduce() {
      -alpha off -compose CopyOpacity -composite "${PNG_OUT[@]}" "PNG32:$out"
 }
 
-icon() {  # icon VGA.css
-  local css=$1 swatches=() size vga=() colours=()
+icon() {
+  local name=${source%.svg} swatches=() size vga=() colours=()
   for c in "${VGA[@]}"; do swatches+=("xc:#$c"); done
   im "${swatches[@]}" +append "${PNG_OUT[@]}" "PNG24:$work/vga.png"
   for size in "${ICON_SIZES[@]}"; do
-    render "$work/$size.png" --width "$size" --height "$size"
-    render "$work/flat-$size.png" --width "$size" --height "$size" --stylesheet "$css"
-    reduce "$work/flat-$size.png" "$work/vga-$size.png" -remap "$work/vga.png"
+    render "$size" "$work/$size.png" "$name.$size.css"
+    render "$size" "$work/flat-$size.png" "$name.$size.css" "$name.vga.css"
     # 255 colours and the clear pixels' colour fit in one 256-entry palette.
     reduce "$work/$size.png" "$work/256-$size.png" -colors 255
-    vga+=("$work/vga-$size.png")
+    reduce "$work/flat-$size.png" "$work/vga-$size.png" -remap "$work/vga.png"
     colours+=("$work/256-$size.png")
+    vga+=("$work/vga-$size.png")
   done
   "$icotool" --create --output="$output" --bit-depth=4 "${vga[@]}" --bit-depth=8 "${colours[@]}"
 }
 
 case $kind in
-  logo) [ $# -eq 3 ] || usage; logo ;;
-  icon) [ $# -eq 4 ] || usage; icon "$3" ;;
+  logo) logo ;;
+  icon) icon ;;
   *) usage ;;
 esac
