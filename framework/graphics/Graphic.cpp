@@ -3,7 +3,6 @@
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
-#include "framework/win32/GdiHandle.h"
 
 #include <cstring>
 
@@ -16,10 +15,8 @@ std::unique_ptr<TGraphic> TGraphic::Clone()
     return copy;
 }
 
-void TGraphic::SetPalette(HPALETTE palette)
+void TGraphic::SetPalette(TOwnedPalette)
 {
-    // The handle is ours from now on, and this class has no use for it.
-    TOwnedPalette unused(palette);
 }
 
 void TGraphic::SetTransparent(bool transparent)
