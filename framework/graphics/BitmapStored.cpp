@@ -10,7 +10,7 @@
 #include "framework/graphics/BitmapImage.h"
 #include "framework/graphics/BmpFile.h"
 #include "framework/graphics/Palette.h"
-#include "framework/win32/GlobalMemory.h"
+#include "framework/core/GlobalMemory.h"
 
 namespace {
 
