@@ -15,10 +15,6 @@ std::unique_ptr<TGraphic> TGraphic::Clone()
     return copy;
 }
 
-void TGraphic::SetPalette(TOwnedPalette)
-{
-}
-
 void TGraphic::SetTransparent(bool transparent)
 {
     if (transparent != transparent_) {

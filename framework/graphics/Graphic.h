@@ -68,7 +68,7 @@ public:
     // The palette the graphic draws with (0: none); owned by the graphic, callers that keep it
     // take a copy. The default graphic has no palette and deletes what it is given.
     virtual HPALETTE Palette() { return nullptr; }
-    virtual void SetPalette(TOwnedPalette palette);
+    virtual void SetPalette(TOwnedPalette) {}
 
     virtual bool Transparent() { return transparent_; }
     virtual void SetTransparent(bool transparent);

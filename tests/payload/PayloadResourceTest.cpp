@@ -50,10 +50,7 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR p
 }
 
 // The parameter is the index of a file of the update.
-class PayloadResource : public testing::TestWithParam<size_t> {
-protected:
-    const char* ResName() const { return kResNames[GetParam()]; }
-};
+class PayloadResource : public testing::TestWithParam<size_t> {};
 
 std::string ItemName(const testing::TestParamInfo<size_t>& info)
 {
@@ -65,11 +62,11 @@ std::string ItemName(const testing::TestParamInfo<size_t>& info)
 TEST_P(PayloadResource, IsAJapaneseRcdataContainer)
 {
     std::vector<WORD> languages;
-    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10), ResName(),
+    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10), kResNames[GetParam()],
                            CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
     EXPECT_EQ(std::vector<WORD>{1041}, languages);
 
-    TResourceStream r(GetModuleHandle(nullptr), ResName(), RT_RCDATA);
+    TResourceStream r(GetModuleHandle(nullptr), kResNames[GetParam()], RT_RCDATA);
     long size = -1;
     ASSERT_TRUE(ReadContainerHeader(r, size));
     EXPECT_EQ(17, r.Position());
@@ -82,15 +79,15 @@ TEST_P(PayloadResource, DecodesToTheFileThatWentIn)
 {
     Bytes expected = FileBytes(kFiles[GetParam()]);
     long declared = -1;
-    Bytes decoded = DecodeResource(ResName(), &declared);
+    Bytes decoded = DecodeResource(kResNames[GetParam()], &declared);
     EXPECT_EQ(static_cast<long>(expected.size()), declared);
-    EXPECT_TRUE(decoded == expected) << ResName() << ": " << decoded.size()
+    EXPECT_TRUE(decoded == expected) << kResNames[GetParam()] << ": " << decoded.size()
                                      << " bytes decoded, " << expected.size() << " expected";
 }
 
 TEST_P(PayloadResource, TheZlibStreamEndsWithTheResource)
 {
-    TResourceStream r(GetModuleHandle(nullptr), ResName(), RT_RCDATA);
+    TResourceStream r(GetModuleHandle(nullptr), kResNames[GetParam()], RT_RCDATA);
     long size = -1;
     ASSERT_TRUE(ReadContainerHeader(r, size));
     z_stream zs{};
