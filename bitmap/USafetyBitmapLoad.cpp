@@ -109,10 +109,10 @@ void TSafetyBitmap::AdjustPalette()
     if (GetNearestPaletteIndex(palette, kBlack) == 0 &&
         GetNearestPaletteIndex(palette, kWhite) == static_cast<UINT>(count - 1))
         return;
-    TOwnedPalette arranged(RequireHandle(CopyPalette(palette)));
+    TOwnedPalette arranged = RequireHandle(CopyPalette(palette));
     ArrangePalette(arranged.Get(), true, count);
     // The setter re-renders the pixels against the new entries, so they keep their colours.
-    SetPalette(arranged.Release());
+    SetPalette(std::move(arranged));
 }
 
 // ---- loading ----

@@ -194,15 +194,17 @@ HPALETTE TDIBitmap::Palette()
         int count = 0;
         std::unique_ptr<RGBQUAD[]> table = GetColorTable(count);
         if (table)
-            palette_.Reset(PaletteFromColorTable(table.get(), count));
+            palette_ = PaletteFromColorTable(table.get(), count);
     }
     return palette_.Get();
 }
 
-void TDIBitmap::SetPalette(HPALETTE palette)
+void TDIBitmap::SetPalette(TOwnedPalette palette)
 {
-    if (palette != palette_.Get())
-        palette_.Reset(palette);
+    if (palette.Get() == palette_.Get())
+        palette.Release();   // its own already
+    else
+        palette_ = std::move(palette);
 }
 
 void TDIBitmap::Assign(TPersistent* source)

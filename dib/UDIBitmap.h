@@ -58,8 +58,7 @@ public:
 
     // Derived from the colour table on first use; 0 for images without one.
     HPALETTE Palette() override;
-    // Takes ownership of palette.
-    void SetPalette(HPALETTE palette) override;
+    void SetPalette(TOwnedPalette palette) override;
 
     // A BMP file at the stream's position (bfSize and bfOffBits are not consulted).
     void LoadFromStream(TStream& stream) override;

@@ -3,7 +3,6 @@
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/core/Exception.h"
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Palette.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
@@ -164,46 +163,46 @@ void ArrangePalette(HPALETTE palette, bool blackWhiteOnly, int count)
         SetPaletteEntries(palette, count - (base - half), base - half, list.At(half));
 }
 
-HPALETTE ReadRiffPalette(TStream& stream)
+TOwnedPalette ReadRiffPalette(TStream& stream)
 {
     char header[kRiffHeaderSize];
     if (stream.Read(header, kRiffHeaderSize) != kRiffHeaderSize)
-        return nullptr;
+        return {};
     if (std::memcmp(header + kRiffIdOffset, kRiffId, 4) != 0 ||
         std::memcmp(header + kFormOffset, kPaletteForm, 8) != 0)
-        return nullptr;
+        return {};
     DWORD chunkSize;
     std::memcpy(&chunkSize, header + kChunkSizeOffset, sizeof chunkSize);
     TLogPalette256 buffer{};
     if (chunkSize < kLogPaletteHeadSize || chunkSize > sizeof buffer)
-        return nullptr;
+        return {};
     const long n = static_cast<long>(chunkSize);
     if (stream.Read(&buffer, n) != n)
-        return nullptr;
+        return {};
     // An entry count beyond the buffer would make GDI read past it.
     if (buffer.palNumEntries > kMaxPaletteEntries)
-        return nullptr;
-    return CreatePalette(reinterpret_cast<const LOGPALETTE*>(&buffer));
+        return {};
+    return TOwnedPalette(CreatePalette(reinterpret_cast<const LOGPALETTE*>(&buffer)));
 }
 
-HPALETTE LoadPaletteResource(HINSTANCE instance, const char* name, const char* type)
+TOwnedPalette LoadPaletteResource(HINSTANCE instance, const char* name, const char* type)
 {
     if (!FindResourceA(instance, name, type))
-        return nullptr;
+        return {};
     TResourceStream stream(instance, name, type);
     return ReadRiffPalette(stream);
 }
 
-HPALETTE CreateHalftoneCopy()
+TOwnedPalette CreateHalftoneCopy()
 {
     TScreenDC screen;
     TOwnedPalette halftone(CreateHalftonePalette(screen));
     if (!halftone)
-        return nullptr;
+        return {};
     TLogPalette256 copy{};
     copy.palVersion = kLogPaletteVersion;
     copy.palNumEntries = static_cast<WORD>(PaletteEntries(halftone.Get(), copy.entries));
-    return CreatePalette(reinterpret_cast<const LOGPALETTE*>(&copy));
+    return TOwnedPalette(CreatePalette(reinterpret_cast<const LOGPALETTE*>(&copy)));
 }
 
 bool IsEmptyRect(const RECT& rect)
@@ -238,10 +237,10 @@ void InitializeScreenColors()
 {
     if (initCount++ > 0)
         return;
-    TOwnedPalette palette(LoadPaletteResource(GetModuleHandleA(nullptr), kDefaultPaletteName,
-                                              kDefaultPaletteType));
+    TOwnedPalette palette =
+        LoadPaletteResource(GetModuleHandleA(nullptr), kDefaultPaletteName, kDefaultPaletteType);
     if (!palette)
-        palette.Reset(CreateHalftoneCopy());
+        palette = CreateHalftoneCopy();
     ArrangePalette(palette.Get(), false, kMaxPaletteEntries);
     RealizeOnScreen(palette.Get());
     defaultPalette = std::move(palette);

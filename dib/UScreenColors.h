@@ -1,6 +1,8 @@
 #pragma once
 // Screen and palette facts shared by the picture code: the screen's colour depth, palettes rearranged so that reserved colours sit at both ends, RIFF palettes, a copy of the
 // halftone palette, the process-wide default palette, and drawing part of a bitmap.
+#include "framework/win32/GdiHandle.h"
+
 #include <windows.h>
 
 class TBitmap;
@@ -19,14 +21,14 @@ bool IsPaletteDevice();
 // dropped. A count below the number of reserved colours raises EInvalidOperation.
 void ArrangePalette(HPALETTE palette, bool blackWhiteOnly, int count);
 
-// A new palette from a RIFF "PAL " file at the stream's position, or 0 when the data is no
+// A new palette from a RIFF "PAL " file at the stream's position, or none when the data is no
 // such palette, holds more than 256 entries or ends early. The data chunk must come first.
-HPALETTE ReadRiffPalette(TStream& stream);
-// The same from a resource of instance; 0 when there is no such resource. name and type may
+TOwnedPalette ReadRiffPalette(TStream& stream);
+// The same from a resource of instance; none when there is no such resource. name and type may
 // be MAKEINTRESOURCE values.
-HPALETTE LoadPaletteResource(HINSTANCE instance, const char* name, const char* type);
+TOwnedPalette LoadPaletteResource(HINSTANCE instance, const char* name, const char* type);
 // A new plain palette with the entries of the screen's halftone palette.
-HPALETTE CreateHalftoneCopy();
+TOwnedPalette CreateHalftoneCopy();
 
 // Stretch-draws sourceRect of bitmap into destRect of canvas; empty rectangles draw nothing.
 void DrawBitmapPart(TCanvas& canvas, const RECT& destRect, TBitmap& bitmap,

@@ -17,7 +17,7 @@
 #include "framework/core/ResText.h"
 #include "install/FSelDir.h"
 #include "install/Filever.h"
-#include "install/RegKey.h"
+#include "framework/win32/RegistryKey.h"
 
 #include <windows.h>
 
@@ -108,11 +108,10 @@ std::string TfrmInputPath::GetProgramFilesDir()
     std::string result = ExpandProgramFiles();
     if (!result.empty())
         return result;
-    TRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_ALL_ACCESS)
-        || key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_READ))
-        result = key.ReadString(kProgramFilesValue);
-    return result;
+    TOwnedRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_ALL_ACCESS);
+    if (!key)
+        key = OpenRegKey(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_READ);
+    return ReadRegString(key.Get(), kProgramFilesValue);
 }
 
 void TfrmInputPath::SetFolder(const std::string& folder)

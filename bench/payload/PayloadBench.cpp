@@ -7,7 +7,7 @@
 //
 //   payload_bench [MiB] [rounds]      defaults: 64 MiB, 7 rounds
 #include "framework/core/Stream.h"
-#include "framework/win32/GlobalMemory.h"
+#include "framework/core/GlobalMemory.h"
 #include "payload/UZLIB.h"
 #include "BenchPayload.h"
 

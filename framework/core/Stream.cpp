@@ -161,16 +161,6 @@ void TCustomMemoryStream::SaveToFile(const std::string& path)
 
 // ---- TMemoryStream ----
 
-TMemoryStream::~TMemoryStream()
-{
-    long none = 0;
-    try {
-        Realloc(none);
-    } catch (...) {
-        // A derived stream that refuses to free has already let go of its buffer.
-    }
-}
-
 void* TMemoryStream::Realloc(long& newCapacity)
 {
     if (newCapacity > 0) {
@@ -181,38 +171,43 @@ void* TMemoryStream::Realloc(long& newCapacity)
             throw EOutOfStreamMemory(SMemoryStreamError);
         newCapacity = static_cast<long>(rounded);
     }
-    void* memory = Memory();
-    if (newCapacity == capacity_ && !(newCapacity == 0 && memory))
-        return memory;
+    if (newCapacity == capacity_)
+        return Memory();
     if (newCapacity == 0) {
-        if (memory) {
-            HGLOBAL block = GlobalHandle(memory);
-            GlobalUnlock(block);
-            GlobalFree(block);
-        }
+        lock_.Close();
+        block_.Close();
         return nullptr;
     }
-    HGLOBAL block;
-    if (!memory) {
-        block = GlobalAlloc(GMEM_MOVEABLE, newCapacity);
-    } else {
-        HGLOBAL old = GlobalHandle(memory);
-        GlobalUnlock(old);
-        block = GlobalReAlloc(old, newCapacity, GMEM_MOVEABLE);
-        if (!block) {
-            GlobalLock(old);
+    if (!block_) {
+        TOwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, newCapacity));
+        TGlobalLock lock = LockGlobal(block.Get());
+        if (!lock)
             throw EOutOfStreamMemory(SMemoryStreamError);
-        }
+        block_ = std::move(block);
+        lock_ = std::move(lock);
+        return lock_.Get();
     }
-    if (!block)
-        throw EOutOfStreamMemory(SMemoryStreamError);
-    void* locked = GlobalLock(block);
-    if (!locked) {
-        if (!memory)
-            GlobalFree(block);
-        throw EOutOfStreamMemory(SMemoryStreamError);
+    // A locked block cannot move: unlocked for the resize, locked again (as it was, when the
+    // resize fails).
+    lock_.Close();
+    HGLOBAL resized = GlobalReAlloc(block_.Get(), newCapacity, GMEM_MOVEABLE);
+    if (resized) {
+        block_.Release();   // the resize has taken the old handle over
+        block_.Reset(resized);
     }
-    return locked;
+    lock_ = LockGlobal(block_.Get());
+    if (!resized || !lock_)
+        throw EOutOfStreamMemory(SMemoryStreamError);
+    return lock_.Get();
+}
+
+HGLOBAL TMemoryStream::ReleaseBlock()
+{
+    lock_.Close();
+    SetPointer(nullptr, 0);
+    capacity_ = 0;
+    position_ = 0;
+    return block_.Release();
 }
 
 void TMemoryStream::SetCapacity(long newCapacity)
@@ -262,6 +257,8 @@ bool TMemoryStream::TakeOver(TMemoryStream& source)
     Clear();
     SetPointer(source.Memory(), source.size_);
     capacity_ = source.capacity_;
+    block_ = std::move(source.block_);
+    lock_ = std::move(source.lock_);
     position_ = 0;
     source.SetPointer(nullptr, 0);
     source.capacity_ = 0;

@@ -2,6 +2,7 @@
 // Streams: sequential byte sources and sinks with a position. Sizes and positions are 32-bit,
 // as everywhere in this program.
 #include "framework/core/FileHandle.h"
+#include "framework/core/GlobalMemory.h"
 
 #include <windows.h>
 
@@ -95,7 +96,6 @@ public:
     static constexpr long kMemoryDelta = 8192;
 
     TMemoryStream() = default;
-    ~TMemoryStream() override;
 
     long Write(const void* buffer, long count) override;
     void SetSize(long newSize) override;
@@ -115,11 +115,13 @@ protected:
     // EOutOfStreamMemory when the memory cannot be had, leaving the stream as it was.
     virtual void* Realloc(long& newCapacity);
     void SetCapacity(long newCapacity);
-    // For derived classes that take the buffer away themselves.
-    void ForgetCapacity() { capacity_ = 0; }
+    // Hands the buffer's block over, unlocked (0 when there is none); the stream is empty.
+    HGLOBAL ReleaseBlock();
 
 private:
     long capacity_ = 0;
+    TOwnedGlobal block_;   // the buffer, locked by lock_ while the stream holds it
+    TGlobalLock lock_;
 };
 
 // A read-only stream over a resource of a module, read in place from the loaded image.

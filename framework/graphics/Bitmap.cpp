@@ -143,8 +143,7 @@ void TBitmap::SetSize(int width, int height)
     height = std::max(height, 0);
     if (width == image_->width && height == image_->height)
         return;
-    Rebuild(width, height, image_->format, image_->monochrome,
-            TOwnedPalette(CopyPalette(image_->palette.Get())));
+    Rebuild(width, height, image_->format, image_->monochrome, CopyPalette(image_->palette.Get()));
 }
 
 bool TBitmap::Empty()
@@ -157,11 +156,10 @@ HPALETTE TBitmap::Palette()
     return image_->palette.Get();
 }
 
-void TBitmap::SetPalette(HPALETTE palette)
+void TBitmap::SetPalette(TOwnedPalette palette)
 {
-    TOwnedPalette owned(palette);
-    if (palette == image_->palette.Get()) {
-        owned.Release();
+    if (palette.Get() == image_->palette.Get()) {
+        palette.Release();   // the bitmap's own already
         return;
     }
     TPixelFormat format = image_->format;
@@ -169,27 +167,16 @@ void TBitmap::SetPalette(HPALETTE palette)
                       format == TPixelFormat::Bit8;
     if (paletteDib && !image_->Empty()) {
         // New colour table from the palette; the pixels are copied over by colour.
-        Rebuild(image_->width, image_->height, format, false, std::move(owned));
+        Rebuild(image_->width, image_->height, format, false, std::move(palette));
         return;
     }
     Unshare();
     if (canvas_)
         canvas_->Detach();
-    image_->palette = std::move(owned);
+    image_->palette = std::move(palette);
     if (canvas_)
         canvas_->Attach();
     Changed(this);
-}
-
-HPALETTE TBitmap::ReleasePalette()
-{
-    Unshare();
-    if (canvas_)
-        canvas_->Detach();
-    HPALETTE palette = image_->palette.Release();
-    if (canvas_)
-        canvas_->Attach();
-    return palette;
 }
 
 void TBitmap::SetIgnorePalette(bool ignore)
@@ -262,8 +249,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
         return;
     if (format == TPixelFormat::Custom)
         throw EInvalidGraphic(SInvalidPixelFormat);
-    Rebuild(image_->width, image_->height, format, false,
-            TOwnedPalette(CopyPalette(image_->palette.Get())));
+    Rebuild(image_->width, image_->height, format, false, CopyPalette(image_->palette.Get()));
 }
 
 bool TBitmap::Monochrome()
@@ -277,7 +263,7 @@ void TBitmap::SetMonochrome(bool monochrome)
         return;
     if (HandleType() == TBitmapHandleType::DDB) {
         Rebuild(image_->width, image_->height, TPixelFormat::Device, monochrome,
-                TOwnedPalette(CopyPalette(image_->palette.Get())));
+                CopyPalette(image_->palette.Get()));
     } else {
         SetPixelFormat(monochrome ? TPixelFormat::Bit1 : TPixelFormat::Device);
     }

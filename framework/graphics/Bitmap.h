@@ -9,7 +9,7 @@
 // 8 bits per pixel). The GDI handle exists as soon as the image has a width and a height.
 //
 // Handles handed out by Handle, MaskHandle and Palette stay the bitmap's; callers that keep one
-// beyond the next change take a copy. SetHandle and SetPalette take ownership.
+// beyond the next change take a copy. SetHandle takes ownership of its handle.
 #include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
 #include "framework/graphics/PixelFormat.h"
@@ -45,9 +45,7 @@ public:
     // SetPalette. SetPalette re-renders a palette DIB against the new colours, so every pixel
     // keeps (the nearest available form of) its colour.
     HPALETTE Palette() override;
-    void SetPalette(HPALETTE palette) override;
-    // Hands the palette over to the caller; the bitmap keeps its pixels but has no palette.
-    HPALETTE ReleasePalette();
+    void SetPalette(TOwnedPalette palette) override;
     // Drawing ignores the palette (no selection into the target DC).
     bool IgnorePalette() const { return ignorePalette_; }
     void SetIgnorePalette(bool ignore);

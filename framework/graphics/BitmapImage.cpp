@@ -158,7 +158,7 @@ std::shared_ptr<TBitmapImage> ImageFromSection(const TDibInfo& info)
         int count = 1 << info.header.biBitCount;
         if (info.header.biClrUsed != 0)
             count = std::min<int>(count, static_cast<int>(info.header.biClrUsed));
-        image->palette.Reset(PaletteFromColorTable(info.colors, count));
+        image->palette = PaletteFromColorTable(info.colors, count);
     }
     return image;
 }
@@ -214,7 +214,7 @@ std::shared_ptr<TBitmapImage> ImageFromHandle(HBITMAP handle)
             int count = ImageColorTable(*image, colors);
             if (section.dsBmih.biClrUsed != 0)
                 count = std::min<int>(count, static_cast<int>(section.dsBmih.biClrUsed));
-            image->palette.Reset(PaletteFromColorTable(colors, count));
+            image->palette = PaletteFromColorTable(colors, count);
         }
     } else if (size >= static_cast<int>(sizeof(BITMAP))) {
         image->width = section.dsBm.bmWidth;
@@ -238,7 +238,7 @@ int ImageColorTable(TBitmapImage& image, RGBQUAD* colors)
 
 std::shared_ptr<TBitmapImage> CopyImage(TBitmapImage& source)
 {
-    TOwnedPalette palette(CopyPalette(source.palette.Get()));
+    TOwnedPalette palette = CopyPalette(source.palette.Get());
     if (source.Empty() || !source.bits) {
         auto copy = CreateImage(source.width, source.height, source.format, source.monochrome,
                                 std::move(palette), &source);
@@ -275,15 +275,15 @@ void BlitImage(TBitmapImage& from, TBitmapImage& to)
            0, 0, SRCCOPY);
 }
 
-HBITMAP CopyAsDeviceBitmap(TBitmapImage& image)
+TOwnedBitmap CopyAsDeviceBitmap(TBitmapImage& image)
 {
     if (image.Empty())
-        return nullptr;
+        return {};
     auto copy = CreateImage(image.width, image.height, TPixelFormat::Device,
                             image.monochrome || image.format == TPixelFormat::Bit1,
-                            TOwnedPalette(CopyPalette(image.palette.Get())));
+                            CopyPalette(image.palette.Get()));
     BlitImage(image, *copy);
-    return copy->handle.Release();
+    return std::move(copy->handle);
 }
 
 TImageSource::TImageSource(TBitmapImage& image) : image_(image)

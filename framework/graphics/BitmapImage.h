@@ -50,8 +50,8 @@ void BlitImage(TBitmapImage& from, TBitmapImage& to);
 int ImageColorTable(TBitmapImage& image, RGBQUAD* colors);
 // The format a DIB header describes.
 TPixelFormat FormatOfHeader(const BITMAPINFOHEADER& header, const DWORD* masks);
-// A new device-dependent copy of the image's pixels, owned by the caller (for the clipboard).
-HBITMAP CopyAsDeviceBitmap(TBitmapImage& image);
+// A new device-dependent copy of the image's pixels (for the clipboard); none for an empty image.
+TOwnedBitmap CopyAsDeviceBitmap(TBitmapImage& image);
 
 // A DC that has the image's bitmap selected: the bitmap canvas's when it holds one, else a
 // memory DC of its own for the guard's lifetime (with the palette selected and realised).

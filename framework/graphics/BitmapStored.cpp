@@ -10,7 +10,7 @@
 #include "framework/graphics/BitmapImage.h"
 #include "framework/graphics/BmpFile.h"
 #include "framework/graphics/Palette.h"
-#include "framework/win32/GlobalMemory.h"
+#include "framework/core/GlobalMemory.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette
     {
         TScopeExit giveBack([&borrowed] { borrowed.handle.Release(); });
         copy = CreateImage(borrowed.width, borrowed.height, TPixelFormat::Device,
-                           borrowed.monochrome, TOwnedPalette(CopyPalette(palette)));
+                           borrowed.monochrome, CopyPalette(palette));
         BlitImage(borrowed, *copy);
     }
     ReplaceImage(std::move(copy));
@@ -115,8 +115,9 @@ void TBitmap::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette
 void TBitmap::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette)
 {
     format = CF_BITMAP;
-    data = CopyAsDeviceBitmap(*image_);
-    palette = CopyPalette(image_->palette.Get());
+    TOwnedBitmap copy = CopyAsDeviceBitmap(*image_);
+    palette = CopyPalette(image_->palette.Get()).Release();
+    data = copy.Release();
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)

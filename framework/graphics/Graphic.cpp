@@ -3,7 +3,6 @@
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
-#include "framework/win32/GdiHandle.h"
 
 #include <cstring>
 
@@ -14,12 +13,6 @@ std::unique_ptr<TGraphic> TGraphic::Clone()
     std::unique_ptr<TGraphic> copy = NewInstance();
     copy->Assign(this);
     return copy;
-}
-
-void TGraphic::SetPalette(HPALETTE palette)
-{
-    // The handle is ours from now on, and this class has no use for it.
-    TOwnedPalette unused(palette);
 }
 
 void TGraphic::SetTransparent(bool transparent)

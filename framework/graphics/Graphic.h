@@ -1,7 +1,7 @@
 #pragma once
 // Graphics: pictures of one kind (bitmap, icon, metafile, ...) that can be loaded, saved,
-// assigned and drawn on a canvas. A graphic owns every GDI object it holds; a palette handle
-// given to SetPalette becomes the graphic's.
+// assigned and drawn on a canvas. A graphic owns every GDI object it holds; the palette given
+// to SetPalette becomes the graphic's.
 //
 // Deriving a graphic:
 //   class TMyGraphic : public TGraphic {
@@ -14,6 +14,7 @@
 // and call Changed(this) after every change of the image.
 #include "framework/core/Events.h"
 #include "framework/core/Persistent.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 
@@ -65,10 +66,9 @@ public:
     virtual bool Empty() = 0;
 
     // The palette the graphic draws with (0: none); owned by the graphic, callers that keep it
-    // take a copy. SetPalette hands the handle over; the default graphic has no palette and
-    // deletes what it is given.
+    // take a copy. The default graphic has no palette and deletes what it is given.
     virtual HPALETTE Palette() { return nullptr; }
-    virtual void SetPalette(HPALETTE palette);
+    virtual void SetPalette(TOwnedPalette) {}
 
     virtual bool Transparent() { return transparent_; }
     virtual void SetTransparent(bool transparent);

@@ -1,7 +1,5 @@
 #include "framework/graphics/Palette.h"
 
-#include "framework/win32/GdiHandle.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -26,28 +24,28 @@ int PaletteEntryCount(HPALETTE palette)
     return count;
 }
 
-HPALETTE CopyPalette(HPALETTE palette)
+TOwnedPalette CopyPalette(HPALETTE palette)
 {
     if (!palette)
-        return nullptr;
+        return {};
     TLogPalette log{};
     int count = std::min(PaletteEntryCount(palette), kMaxPaletteEntries);
     log.count = static_cast<WORD>(GetPaletteEntries(palette, 0, count, log.entries));
     if (log.count == 0)
-        return nullptr;
-    return RequireHandle(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
+        return {};
+    return TOwnedPalette(RequireHandle(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log))));
 }
 
-HPALETTE PaletteFromColorTable(const RGBQUAD* colors, int count)
+TOwnedPalette PaletteFromColorTable(const RGBQUAD* colors, int count)
 {
     count = std::min(count, kMaxPaletteEntries);
     if (count <= 0)
-        return nullptr;
+        return {};
     TLogPalette log{};
     log.count = static_cast<WORD>(count);
     for (int i = 0; i < count; ++i)
         log.entries[i] = PALETTEENTRY{colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
-    return RequireHandle(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
+    return TOwnedPalette(RequireHandle(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log))));
 }
 
 int ColorTableFromPalette(HPALETTE palette, RGBQUAD* colors, int count)

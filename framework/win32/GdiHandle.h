@@ -6,7 +6,7 @@
 #include "framework/core/OwnedHandle.h"
 
 // Raises EOutOfResources (the toolkit's "out of system resources" message) when GDI or USER
-// returned no object. Returns the handle otherwise.
+// returned no object. Returns the handle (or its owner) otherwise.
 [[noreturn]] void RaiseOutOfResources();
 template <class H>
 H RequireHandle(H handle)
@@ -14,6 +14,13 @@ H RequireHandle(H handle)
     if (!handle)
         RaiseOutOfResources();
     return handle;
+}
+template <class H, class Closer>
+TOwnedHandle<H, Closer> RequireHandle(TOwnedHandle<H, Closer> owner)
+{
+    if (!owner)
+        RaiseOutOfResources();
+    return owner;
 }
 
 struct TDeleteGdiObject {

@@ -10,29 +10,22 @@ TGMEMStream::TGMEMStream(HGLOBAL handle)
 {
     // GlobalSize may exceed what was once asked for; readers take their length from the data.
     long size = static_cast<long>(GlobalSize(handle));
-    void* memory = GlobalLock(handle);
+    attachedLock_ = LockGlobal(handle);
     // A handle that cannot be locked gives an empty stream that still refuses to grow, so
     // nothing is ever written into memory of our own in its name.
-    SetPointer(memory, memory ? size : 0);
+    SetPointer(attachedLock_.Get(), attachedLock_ ? size : 0);
     attached_ = true;
-}
-
-TGMEMStream::~TGMEMStream()
-{
-    if (attached_)
-        ReleaseHandle();
 }
 
 HGLOBAL TGMEMStream::ReleaseHandle()
 {
+    if (!attached_)
+        return ReleaseBlock();
     // Cleared first, so that the clearing below is not refused.
     attached_ = false;
-    void* memory = Memory();
-    HGLOBAL handle = memory ? GlobalHandle(memory) : nullptr;
-    if (handle)
-        GlobalUnlock(handle);
+    HGLOBAL handle = attachedLock_ ? GlobalHandle(attachedLock_.Get()) : nullptr;
+    attachedLock_.Close();
     SetPointer(nullptr, 0);
-    ForgetCapacity();
     Clear();
     return handle;
 }

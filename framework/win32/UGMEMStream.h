@@ -12,9 +12,9 @@ ZA2_EXCEPTION_KIND(EGMEMStream, Exception);
 class TGMEMStream : public TMemoryStream {
 public:
     TGMEMStream() = default;
-    // Reads the block of handle in place; the handle stays its owner's.
+    // Reads the block of handle in place; the handle stays its owner's (and is unlocked when
+    // the stream goes).
     explicit TGMEMStream(HGLOBAL handle);
-    ~TGMEMStream() override;
 
     // The buffer's handle, unlocked, for the caller (or, when attached, back to its owner);
     // the stream is empty afterwards. 0 when the stream never had a buffer.
@@ -26,4 +26,5 @@ protected:
 
 private:
     bool attached_ = false;
+    TGlobalLock attachedLock_;   // of the attached block
 };

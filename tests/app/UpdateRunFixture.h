@@ -21,10 +21,9 @@
 
 namespace update_run {
 
-const char* const kNames[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
-const char* const kSamples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
-                                ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
-const int kFileCount = 4;
+const char* const kNames[] = {ZA2_PAYLOAD_NAMES};
+const char* const kSamples[] = {ZA2_PAYLOAD_SOURCES};
+const int kFileCount = static_cast<int>(std::size(kNames));
 
 inline std::string ReadFileBytes(const std::string& path)
 {
@@ -124,8 +123,7 @@ protected:
     {
         for (const char* name : kNames)
             EXPECT_EQ(OldBytes(name), folder.Read(name)) << name;
-        std::vector<std::string> names = {"README.TXT", "ZANDERA2.EXE", "ZANDERA2.HLP",
-                                          "ZANDERA2.PPR"};
+        std::vector<std::string> names(std::begin(kNames), std::end(kNames));
         names.insert(names.end(), others.begin(), others.end());
         std::sort(names.begin(), names.end());
         EXPECT_EQ(names, folder.Names());
@@ -136,7 +134,7 @@ protected:
             EXPECT_EQ(ReadFileBytes(kSamples[i]), folder.Read(kNames[i])) << kNames[i];
             EXPECT_EQ(kReleaseStamp, LocalStamp(folder.File(kNames[i]))) << kNames[i];
         }
-        EXPECT_EQ(4u, folder.Names().size()) << "no staged or backup file left";
+        EXPECT_EQ(std::size(kNames), folder.Names().size()) << "no staged or backup file left";
     }
 
     TempFolder folder_;

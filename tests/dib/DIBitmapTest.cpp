@@ -174,10 +174,11 @@ TEST(DIBitmap, SetPaletteTakesTheHandleAndReplacesTheDerivedOne)
     TDIBitmap dib;
     Load(dib, TestBmp(2, 2, 8).File());
     RGBQUAD colors[2] = {{0, 0, 255, 0}, {255, 0, 0, 0}};
-    HPALETTE mine = PaletteFromColorTable(colors, 2);
-    dib.SetPalette(mine);
+    TOwnedPalette given = PaletteFromColorTable(colors, 2);
+    const HPALETTE mine = given.Get();
+    dib.SetPalette(std::move(given));
     EXPECT_EQ(mine, dib.Palette());
-    dib.SetPalette(mine);   // same handle: kept, not deleted
+    dib.SetPalette(TOwnedPalette(mine));   // same handle: kept, not deleted
     EXPECT_EQ(2, PaletteEntryCount(dib.Palette()));
 }
 

@@ -218,7 +218,7 @@ TEST(RiffPalette, WrongFormTruncatedOversizeAndShortDataGiveNone)
                                  &shortHeader}) {
         TMemoryStream stream;
         file->WriteTo(stream);
-        EXPECT_EQ(nullptr, ReadRiffPalette(stream));
+        EXPECT_EQ(nullptr, ReadRiffPalette(stream).Get());
     }
     TMemoryStream stream;
     wrongForm.WriteTo(stream);
@@ -236,7 +236,7 @@ TEST(RiffPalette, ResourcesAreReadAndMissingOnesGiveNone)
     EXPECT_ENTRY(Rgb(255, 0, 0), result[0]);
     EXPECT_ENTRY(Rgb(0, 128, 0), result[1]);
     EXPECT_ENTRY(Rgb(1, 2, 3), result[2]);
-    EXPECT_EQ(nullptr, LoadPaletteResource(self, "NoSuchPalette", "Palette"));
+    EXPECT_EQ(nullptr, LoadPaletteResource(self, "NoSuchPalette", "Palette").Get());
 }
 
 TEST(RiffPalette, HalftoneCopyIsAPlainPaletteOfTheHalftoneEntries)

@@ -29,6 +29,9 @@ const char kFailed[] = "アップデート処理に失敗しました";
 const char kAlreadyCurrent[] = "お使いのザンデラ2は、アップデートの必要がありません";
 const char kCannotUpdate[] = "このザンデラ2を、アップデートすることはできません";
 const std::string kOld = "release 2.01";
+// The update's files in their order, and the files their payload was made from.
+const char* const kNames[] = {ZA2_PAYLOAD_NAMES};
+const char* const kSamples[] = {ZA2_PAYLOAD_SOURCES};
 const WORD RT_BITMAP_ORDINAL = 2;
 
 std::string FileBytes(const std::string& path)
@@ -84,9 +87,9 @@ protected:
         ASSERT_TRUE(CopyFileA(FakeRelease(fake).c_str(), folder_.File("Zandera2.exe").c_str(),
                               FALSE))
             << FakeRelease(fake);
-        folder_.Write("ZANDERA2.HLP", kOld);
-        folder_.Write("ZANDERA2.PPR", kOld);
-        folder_.Write("README.TXT", kOld);
+        for (const char* name : kNames)
+            if (lstrcmpiA(name, "Zandera2.exe") != 0)   // the executable is the fake
+                folder_.Write(name, kOld);
         entry_ = std::make_unique<InstallEntry>(folder_.Path());
     }
 
@@ -156,12 +159,9 @@ protected:
         ExpectBox(kSucceeded);
         EXPECT_EQ(0u, app_->WaitForExit()) << "the program ends by itself after success";
 
-        const char* const names[] = {"ZANDERA2.EXE", "ZANDERA2.HLP", "ZANDERA2.PPR", "README.TXT"};
-        const char* const samples[] = {ZA2_PAYLOAD_FILE_ZANDERA2_EXE, ZA2_PAYLOAD_FILE_ZANDERA2_HLP,
-                                       ZA2_PAYLOAD_FILE_ZANDERA2_PPR, ZA2_PAYLOAD_FILE_README_TXT};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(FileBytes(samples[i]), folder_.Read(names[i])) << names[i];
-            EXPECT_TRUE(IsReleaseTime(LastWriteTime(folder_.File(names[i])))) << names[i];
+        for (size_t i = 0; i < std::size(kNames); ++i) {
+            EXPECT_EQ(FileBytes(kSamples[i]), folder_.Read(kNames[i])) << kNames[i];
+            EXPECT_TRUE(IsReleaseTime(LastWriteTime(folder_.File(kNames[i])))) << kNames[i];
         }
     }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,9 @@ using namespace payloadtest;
 
 namespace {
 
-struct PayloadItem {
-    const char* resName;
-    const char* file;   // the uncompressed file that went into the container
-};
-
-const PayloadItem kItems[] = {
-    {"ZANDERA2_EXE", ZA2_PAYLOAD_FILE_ZANDERA2_EXE},
-    {"ZANDERA2_HLP", ZA2_PAYLOAD_FILE_ZANDERA2_HLP},
-    {"ZANDERA2_PPR", ZA2_PAYLOAD_FILE_ZANDERA2_PPR},
-    {"README_TXT", ZA2_PAYLOAD_FILE_README_TXT},
-};
+// The payload resources of the update's files, and the uncompressed files that went into them.
+const char* const kResNames[] = {ZA2_PAYLOAD_RESOURCES};
+const char* const kFiles[] = {ZA2_PAYLOAD_SOURCES};
 
 Bytes FileBytes(const char* path)
 {
@@ -56,11 +49,12 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR p
     return TRUE;
 }
 
-class PayloadResource : public testing::TestWithParam<PayloadItem> {};
+// The parameter is the index of a file of the update.
+class PayloadResource : public testing::TestWithParam<size_t> {};
 
-std::string ItemName(const testing::TestParamInfo<PayloadItem>& info)
+std::string ItemName(const testing::TestParamInfo<size_t>& info)
 {
-    return info.param.resName;
+    return kResNames[info.param];
 }
 
 } // namespace
@@ -68,11 +62,11 @@ std::string ItemName(const testing::TestParamInfo<PayloadItem>& info)
 TEST_P(PayloadResource, IsAJapaneseRcdataContainer)
 {
     std::vector<WORD> languages;
-    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10), GetParam().resName,
+    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10), kResNames[GetParam()],
                            CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
     EXPECT_EQ(std::vector<WORD>{1041}, languages);
 
-    TResourceStream r(GetModuleHandle(nullptr), GetParam().resName, RT_RCDATA);
+    TResourceStream r(GetModuleHandle(nullptr), kResNames[GetParam()], RT_RCDATA);
     long size = -1;
     ASSERT_TRUE(ReadContainerHeader(r, size));
     EXPECT_EQ(17, r.Position());
@@ -83,17 +77,17 @@ TEST_P(PayloadResource, IsAJapaneseRcdataContainer)
 
 TEST_P(PayloadResource, DecodesToTheFileThatWentIn)
 {
-    Bytes expected = FileBytes(GetParam().file);
+    Bytes expected = FileBytes(kFiles[GetParam()]);
     long declared = -1;
-    Bytes decoded = DecodeResource(GetParam().resName, &declared);
+    Bytes decoded = DecodeResource(kResNames[GetParam()], &declared);
     EXPECT_EQ(static_cast<long>(expected.size()), declared);
-    EXPECT_TRUE(decoded == expected) << GetParam().resName << ": " << decoded.size()
+    EXPECT_TRUE(decoded == expected) << kResNames[GetParam()] << ": " << decoded.size()
                                      << " bytes decoded, " << expected.size() << " expected";
 }
 
 TEST_P(PayloadResource, TheZlibStreamEndsWithTheResource)
 {
-    TResourceStream r(GetModuleHandle(nullptr), GetParam().resName, RT_RCDATA);
+    TResourceStream r(GetModuleHandle(nullptr), kResNames[GetParam()], RT_RCDATA);
     long size = -1;
     ASSERT_TRUE(ReadContainerHeader(r, size));
     z_stream zs{};
@@ -109,13 +103,14 @@ TEST_P(PayloadResource, TheZlibStreamEndsWithTheResource)
     inflateEnd(&zs);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, PayloadResource, testing::ValuesIn(kItems), ItemName);
+INSTANTIATE_TEST_SUITE_P(All, PayloadResource, testing::Range<size_t>(0, std::size(kResNames)),
+                         ItemName);
 
 TEST(PayloadResources, AreTheFourOfTheUpdateList)
 {
-    for (const PayloadItem& item : kItems)
-        EXPECT_NE(nullptr, FindResourceA(GetModuleHandleA(nullptr), item.resName, MAKEINTRESOURCEA(10)))
-            << item.resName;
+    for (const char* resName : kResNames)
+        EXPECT_NE(nullptr, FindResourceA(GetModuleHandleA(nullptr), resName, MAKEINTRESOURCEA(10)))
+            << resName;
 }
 
 #if ZA2_PAYLOAD_IS_SAMPLE

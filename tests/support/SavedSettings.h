@@ -8,15 +8,6 @@
 #include <utility>
 #include <vector>
 
-// An existing key opened with access; holds nothing when it cannot be opened.
-inline TOwnedRegKey OpenRegKey(HKEY root, const std::string& subKey, REGSAM access)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS)
-        return TOwnedRegKey();
-    return TOwnedRegKey(key);
-}
-
 // A registry value as it was before the test, put back afterwards (keys the test made go too).
 class SavedRegValue {
 public:

@@ -28,7 +28,7 @@ void LoadQuadrants(TBitmap& bitmap)
     bitmap.LoadFromStream(stream);
 }
 
-HPALETTE MakePalette(std::initializer_list<COLORREF> colors)
+TOwnedPalette MakePalette(std::initializer_list<COLORREF> colors)
 {
     std::vector<RGBQUAD> table;
     for (COLORREF c : colors)

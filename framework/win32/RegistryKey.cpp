@@ -1,4 +1,4 @@
-#include "install/RegKey.h"
+#include "framework/win32/RegistryKey.h"
 
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
@@ -7,28 +7,25 @@
 #include <cstring>
 #include <vector>
 
-bool TRegKey::Open(HKEY root, const std::string& subKey, REGSAM access)
+TOwnedRegKey OpenRegKey(HKEY root, const std::string& subKey, REGSAM access)
 {
-    Close();
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS)
-        return false;
-    key_.Reset(key);
-    return true;
+        return {};
+    return TOwnedRegKey(key);
 }
 
-std::string TRegKey::ReadString(const std::string& name) const
+std::string ReadRegString(HKEY key, const std::string& name)
 {
     DWORD type = 0;
     DWORD size = 0;
-    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size)
-                     != ERROR_SUCCESS)
+    if (!key || RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size)
+                    != ERROR_SUCCESS)
         return std::string();
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException(FormatResText(SRegistryError, {name}));
     std::vector<BYTE> data(size + 1, 0);
-    if (RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, data.data(), &size)
-        != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
         return std::string();
     // The stored text need not end in NUL; the spare byte ends it.
     const char* text = reinterpret_cast<const char*>(data.data());

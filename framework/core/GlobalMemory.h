@@ -1,5 +1,6 @@
 #pragma once
-// Owners of Windows global memory (the clipboard's currency): a block, and a lock of a block.
+// Owners of Windows global memory (the clipboard's currency, and the buffer of every memory
+// stream): a block, and a lock of a block.
 #include "framework/core/OwnedHandle.h"
 
 #include <windows.h>
