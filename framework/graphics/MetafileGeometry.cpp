@@ -111,62 +111,45 @@ void TMetafileGeometry::AdjustIsotropic()
         viewport.y = Sign(viewport.y) * std::fabs(window.y) * xScale * pixelsPerMillimetre_.y;
 }
 
-bool TMetafileGeometry::SetWindowExtent(LONG cx, LONG cy)
+// Extents change only in the scalable map modes; a value GDI refuses leaves them as they were.
+bool TMetafileGeometry::SetExtent(TPair& extent, double cx, double cy)
 {
-    if (cx == 0 || cy == 0)
+    if (std::fabs(cx) < 1.0 || std::fabs(cy) < 1.0 || !Bounded(cx, kMaxOffset) ||
+        !Bounded(cy, kMaxOffset))
         return false;
     if (Scalable()) {
-        state_.windowExt = {double(cx), double(cy)};
+        extent = {cx, cy};
         AdjustIsotropic();
     }
     return true;
+}
+
+bool TMetafileGeometry::SetWindowExtent(LONG cx, LONG cy)
+{
+    return SetExtent(state_.windowExt, cx, cy);
 }
 
 bool TMetafileGeometry::SetViewportExtent(LONG cx, LONG cy)
 {
-    if (cx == 0 || cy == 0)
-        return false;
-    if (Scalable()) {
-        state_.viewportExt = {double(cx), double(cy)};
-        AdjustIsotropic();
-    }
-    return true;
+    return SetExtent(state_.viewportExt, cx, cy);
 }
 
-namespace {
-
-bool ScaleExtent(double& extent, LONG num, LONG denom)
+// Extent x num / denom on each axis.
+bool TMetafileGeometry::ScaleExtent(TPair& extent, LONG xNum, LONG xDenom, LONG yNum, LONG yDenom)
 {
-    if (denom == 0 || num == 0)
+    if (xDenom == 0 || yDenom == 0)
         return false;
-    extent = extent * num / denom;
-    return std::fabs(extent) >= 1.0 && Bounded(extent, kMaxOffset);
+    return SetExtent(extent, extent.x * xNum / xDenom, extent.y * yNum / yDenom);
 }
-
-}  // namespace
 
 bool TMetafileGeometry::ScaleWindowExtent(LONG xNum, LONG xDenom, LONG yNum, LONG yDenom)
 {
-    TPair extent = state_.windowExt;
-    if (!ScaleExtent(extent.x, xNum, xDenom) || !ScaleExtent(extent.y, yNum, yDenom))
-        return false;
-    if (Scalable()) {
-        state_.windowExt = extent;
-        AdjustIsotropic();
-    }
-    return true;
+    return ScaleExtent(state_.windowExt, xNum, xDenom, yNum, yDenom);
 }
 
 bool TMetafileGeometry::ScaleViewportExtent(LONG xNum, LONG xDenom, LONG yNum, LONG yDenom)
 {
-    TPair extent = state_.viewportExt;
-    if (!ScaleExtent(extent.x, xNum, xDenom) || !ScaleExtent(extent.y, yNum, yDenom))
-        return false;
-    if (Scalable()) {
-        state_.viewportExt = extent;
-        AdjustIsotropic();
-    }
-    return true;
+    return ScaleExtent(state_.viewportExt, xNum, xDenom, yNum, yDenom);
 }
 
 bool TMetafileGeometry::SetWorldTransform(const XFORM& transform)
@@ -273,7 +256,9 @@ bool TMetafileGeometry::StrokesFit() const
     return LengthFits(largestPen_);
 }
 
+// A font of height 0, or a stock font, has GDI's default height in logical units.
 bool TMetafileGeometry::TextFits() const
 {
-    return LengthFits(largestFont_) && largestFont_ * Scale() <= kMaxGlyphPixels;
+    const double font = std::max(largestFont_, kDefaultFontUnits);
+    return LengthFits(font) && font * Scale() <= kMaxGlyphPixels;
 }

@@ -50,6 +50,8 @@ private:
         TPair windowOrg, windowExt, viewportOrg, viewportExt;
         XFORM world;
     };
+    bool SetExtent(TPair& extent, double cx, double cy);
+    bool ScaleExtent(TPair& extent, LONG xNum, LONG xDenom, LONG yNum, LONG yDenom);
     TPair Map(double x, double y) const;
     double Scale() const;
     bool Inside(double x, double y) const;

@@ -19,6 +19,7 @@ constexpr double kFrameReach = 4.0;
 // Text cells larger than this (device pixels at the picture's own size) are refused: each glyph
 // becomes a bitmap of its cell's size.
 constexpr double kMaxGlyphPixels = 1024.0;
+constexpr double kDefaultFontUnits = 16.0;   // the height of default and stock fonts, at most
 // Scale factors in world transforms, text scales and blit transforms.
 constexpr double kMaxTransformFactor = 65536.0;
 

@@ -65,11 +65,8 @@ TEST(PictureBudget, LargestAcceptedPicturesPeakWithinThePictureAllowance)
         {"32-bit bitmap", bmp(side, side, 32), LoadAndDraw<TSafetyBitmap>()},
         {"1-bit bitmap", bmp(side, side, 1), LoadAndDraw<TSafetyBitmap>()},
         {"8-bit bitmap", bmp(side, side, 8), LoadAndDraw<TSafetyBitmap>()},
-        {"8-bit strip", bmp(side * side / 16, 16, 8), LoadAndDraw<TSafetyBitmap>()},
         {"compressed bitmap", CompressedContainer(bmp(side, side, 24)), LoadAndDraw<TSafetyBitmap>()},
-        {"framework bitmap", bmp(side, side, 32), LoadAndDraw<TBitmap>()},
         {"DIB graphic", bmp(side, side, 32), LoadAndDraw<TDIBitmap>()},
-        {"DIB graphic, 8 bits", bmp(side, side, 8), LoadAndDraw<TDIBitmap>()},
         {"JPEG", EncodeJpeg(side, side, JpegColours::Rgb, [](int x, int y) { return RGB(x, y, x ^ y); }),
          LoadAndDraw<TJPEGImage>()},
     };
@@ -79,9 +76,8 @@ TEST(PictureBudget, LargestAcceptedPicturesPeakWithinThePictureAllowance)
         const PROCESS_MEMORY_COUNTERS before = Counters();
         c.load(stream);
         const PROCESS_MEMORY_COUNTERS after = Counters();
-        const TByteCount peak =
-            std::max(after.PeakWorkingSetSize - std::min(after.PeakWorkingSetSize, before.WorkingSetSize),
-                     after.PeakPagefileUsage - std::min(after.PeakPagefileUsage, before.PagefileUsage));
+        const TByteCount peak = std::max(after.PeakWorkingSetSize - before.WorkingSetSize,
+                                         after.PeakPagefileUsage - before.PagefileUsage);
         std::printf("picture budget: %-20s peak %llu MB above the start\n", c.name, peak >> 20);
         EXPECT_LT(peak, kMaxPictureMemory) << c.name;
     }

@@ -1,12 +1,14 @@
 // A seeded, time-bounded robustness run of every picture parser over mutated inputs. Each input
 // must load or fail with one of the framework's exceptions; none may crash, take long, or make
-// the process's peak memory grow beyond what the decoded image budget allows. A small raster
-// image that loads is also drawn.
+// the process's peak memory grow beyond what one picture may cost. A small raster image that
+// loads is also drawn, and so is every metafile that loads (shrunk, and at its own size).
 //
 //   ZA2_FUZZ_SEED=n     another seed (the failing seed and case are printed on a failure)
 //   ZA2_FUZZ_MS=n       run time per parser in milliseconds (default 1500)
-//   ZA2_FUZZ_CASES=n    exactly n inputs per parser instead (the long run outside CI)
+//   ZA2_FUZZ_CASES=n    exactly n inputs per parser instead (the long run outside CI, e.g.
+//                       ZA2_FUZZ_CASES=100000 ZA2_FUZZ_ONLY=metafile through cmake/wine-run)
 //   ZA2_FUZZ_ONLY=text  only the parsers whose name contains text
+//   ZA2_FUZZ_TRACE=1    print each case's number and keep its input in fuzz-input.bin
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UDIBitmap.h"
 #include "dib/UScreenColors.h"
