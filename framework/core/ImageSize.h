@@ -9,10 +9,14 @@ using TByteCount = unsigned long long;
 
 constexpr TByteCount kSizeOverflow = ~0ull;
 
+// What loading and drawing one picture may cost at its peak, above what the program held before.
+constexpr TByteCount kMaxPictureMemory = 64ull << 20;
 // Decoded pixels a picture read from a file or a resource may take; a picture that needs more is
 // an invalid image, refused before anything is allocated for it. Pixels count 32 bits each
-// whatever their depth: GDI converts through 32-bit rows, so a 1-bit image costs as much.
-constexpr TByteCount kMaxDecodedImageBytes = 64ull << 20;
+// whatever their depth: GDI converts through 32-bit rows, so a 1-bit image costs as much. Loading
+// and drawing hold up to about three more copies of the pixels at once (GDI's decoding buffer,
+// the palette re-render, a device bitmap), so the budget is a quarter of the picture memory.
+constexpr TByteCount kMaxDecodedImageBytes = kMaxPictureMemory / 4;
 constexpr int kBudgetBitsPerPixel = 32;
 
 inline TByteCount SizeSum(TByteCount a, TByteCount b)

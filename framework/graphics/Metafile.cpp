@@ -1,6 +1,8 @@
 #include "framework/graphics/Metafile.h"
 
 #include "framework/graphics/Canvas.h"
+#include "framework/graphics/EnhMetafileWalk.h"
+#include "framework/graphics/WinMetafileWalk.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
@@ -34,56 +36,19 @@ struct TPlaceableHeader {
     throw EInvalidGraphic(SInvalidMetafile);
 }
 
-// Whether a Windows metafile's header and records agree with its bytes: GDI takes every record
-// size as it stands, so one that runs past the data is read past it.
-bool WinMetafileRecordsFit(const std::vector<BYTE>& data)
+// Takes a metafile that GDI made, or refuses it when its records are not all ones we may play:
+// the conversion of a Windows metafile is checked like any enhanced metafile.
+HENHMETAFILE PlayableOrNothing(HENHMETAFILE made)
 {
-    constexpr WORD kHeaderWords = sizeof(METAHEADER) / kWordBytes;
-    constexpr WORD kMemoryMetafile = 1, kDiskMetafile = 2;
-    constexpr DWORD kMinRecordWords = 3;   // size and function: the end-of-file record
-    constexpr WORD kEndOfFile = 0;
-    METAHEADER header{};
-    std::memcpy(&header, data.data(), sizeof(header));
-    const size_t words = data.size() / kWordBytes;
-    if (header.mtHeaderSize != kHeaderWords ||
-        (header.mtType != kMemoryMetafile && header.mtType != kDiskMetafile) ||
-        header.mtSize != words)
-        return false;
-    for (size_t at = kHeaderWords; words - at >= kMinRecordWords;) {
-        DWORD recordWords = 0;
-        WORD function = 0;
-        std::memcpy(&recordWords, data.data() + at * kWordBytes, sizeof(recordWords));
-        std::memcpy(&function, data.data() + at * kWordBytes + sizeof(recordWords),
-                    sizeof(function));
-        if (recordWords < kMinRecordWords || recordWords > words - at ||
-            recordWords > header.mtMaxRecord)
-            return false;
-        if (function == kEndOfFile)
-            return true;
-        at += recordWords;
-    }
-    return false;
-}
-
-// The same for an enhanced metafile: records of at least a type and a size, in whole 32-bit
-// units, inside the data, up to the end-of-file record. (A record of size 0 never advances.)
-bool EnhMetafileRecordsFit(const std::vector<BYTE>& data, DWORD headerSize)
-{
-    constexpr DWORD kRecordHead = sizeof(EMR);
-    constexpr DWORD kUnit = sizeof(DWORD);
-    const size_t size = data.size();
-    if (headerSize % kUnit)
-        return false;
-    for (size_t at = headerSize; size - at >= kRecordHead;) {
-        EMR record{};
-        std::memcpy(&record, data.data() + at, sizeof(record));
-        if (record.nSize < kRecordHead || record.nSize % kUnit || record.nSize > size - at)
-            return false;
-        if (record.iType == EMR_EOF)
-            return true;
-        at += record.nSize;
-    }
-    return false;
+    TOwnedEnhMetaFile metafile(made);
+    if (!metafile)
+        return nullptr;
+    const UINT size = GetEnhMetaFileBits(metafile.Get(), 0, nullptr);
+    std::vector<BYTE> data(size);
+    if (size == 0 || GetEnhMetaFileBits(metafile.Get(), size, data.data()) != size ||
+        !EnhMetafilePlayable(data.data(), data.size()))
+        return nullptr;
+    return metafile.Release();
 }
 
 // Picture-frame extent (0.01 mm) in pixels of the device the metafile was recorded for.
@@ -190,7 +155,7 @@ void TMetafile::LoadFromStream(TStream& stream)
     std::vector<BYTE> data(header.nBytes);
     std::memcpy(data.data(), &header, kMinHeaderSize);
     stream.ReadBuffer(data.data() + kMinHeaderSize, static_cast<long>(header.nBytes - kMinHeaderSize));
-    if (!EnhMetafileRecordsFit(data, header.nSize))
+    if (!EnhMetafilePlayable(data.data(), data.size()))
         RaiseInvalidMetafile();
     HENHMETAFILE metafile = SetEnhMetaFileBits(header.nBytes, data.data());
     if (!metafile)
@@ -207,13 +172,14 @@ void TMetafile::LoadPlaceable(TStream& stream, long remaining)
     stream.ReadBuffer(&placeable, sizeof(placeable));
     stream.ReadBuffer(&header, sizeof(header));
     long long bytes = static_cast<long long>(header.mtSize) * kWordBytes;
-    if (placeable.inch == 0 || bytes < static_cast<long long>(sizeof(header)) ||
+    if (placeable.inch == 0 || placeable.right <= placeable.left ||
+        placeable.bottom <= placeable.top || bytes < static_cast<long long>(sizeof(header)) ||
         bytes > remaining - static_cast<long long>(sizeof(placeable)))
         RaiseInvalidMetafile();
     std::vector<BYTE> data(static_cast<size_t>(bytes));
     std::memcpy(data.data(), &header, sizeof(header));
     stream.ReadBuffer(data.data() + sizeof(header), static_cast<long>(bytes - sizeof(header)));
-    if (!WinMetafileRecordsFit(data))
+    if (!WinMetafilePlayable(data.data(), data.size()))
         RaiseInvalidMetafile();
     // The frame in 0.01 mm tells GDI how large the converted picture is.
     METAFILEPICT picture{MM_ANISOTROPIC,
@@ -222,8 +188,8 @@ void TMetafile::LoadPlaceable(TStream& stream, long remaining)
                          MulDiv(placeable.bottom - placeable.top, kHundredthsOfMillimetrePerInch,
                                 placeable.inch),
                          nullptr};
-    HENHMETAFILE metafile =
-        SetWinMetaFileBits(static_cast<UINT>(bytes), data.data(), nullptr, &picture);
+    HENHMETAFILE metafile = PlayableOrNothing(
+        SetWinMetaFileBits(static_cast<UINT>(bytes), data.data(), nullptr, &picture));
     if (!metafile)
         RaiseInvalidMetafile();
     TakeMetafile(metafile);
@@ -243,7 +209,12 @@ void TMetafile::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE)
 {
     if (format != CF_ENHMETAFILE || !data)
         throw EInvalidGraphic(SUnsupportedClipboard);
-    TakeMetafile(RequireHandle(CopyEnhMetaFileA(static_cast<HENHMETAFILE>(data), nullptr)));
+    // Another program's metafile is checked like one from a file.
+    HENHMETAFILE copy = PlayableOrNothing(
+        RequireHandle(CopyEnhMetaFileA(static_cast<HENHMETAFILE>(data), nullptr)));
+    if (!copy)
+        RaiseInvalidMetafile();
+    TakeMetafile(copy);
 }
 
 void TMetafile::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette)

@@ -29,12 +29,14 @@ public:
     HENHMETAFILE ReleaseHandle();
 
     // Enhanced metafiles, and placeable Windows metafiles (converted). EInvalidGraphic
-    // ("ﾒﾀﾌｧｲﾙが不正です") for anything else. Exactly the metafile's bytes are read.
+    // ("ﾒﾀﾌｧｲﾙが不正です") for anything else, and for a metafile with a record that is not
+    // one a picture needs or that reaches past its data, tables or picture (EnhMetafileWalk.h,
+    // WinMetafileWalk.h): whatever loads draws quickly. Exactly the metafile's bytes are read.
     void LoadFromStream(TStream& stream) override;
     // Always an enhanced metafile.
     void SaveToStream(TStream& stream) override;
 
-    // CF_ENHMETAFILE: the handle is copied.
+    // CF_ENHMETAFILE: the handle is copied, and checked like a loaded metafile.
     void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
     void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
 

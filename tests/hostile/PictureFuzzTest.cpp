@@ -1,12 +1,14 @@
 // A seeded, time-bounded robustness run of every picture parser over mutated inputs. Each input
 // must load or fail with one of the framework's exceptions; none may crash, take long, or make
-// the process's peak memory grow beyond what the decoded image budget allows. A small raster
-// image that loads is also drawn.
+// the process's peak memory grow beyond what one picture may cost. A small raster image that
+// loads is also drawn, and so is every metafile that loads (shrunk, and at its own size).
 //
 //   ZA2_FUZZ_SEED=n     another seed (the failing seed and case are printed on a failure)
 //   ZA2_FUZZ_MS=n       run time per parser in milliseconds (default 1500)
-//   ZA2_FUZZ_CASES=n    exactly n inputs per parser instead (the long run outside CI)
+//   ZA2_FUZZ_CASES=n    exactly n inputs per parser instead (the long run outside CI, e.g.
+//                       ZA2_FUZZ_CASES=100000 ZA2_FUZZ_ONLY=metafile through cmake/wine-run)
 //   ZA2_FUZZ_ONLY=text  only the parsers whose name contains text
+//   ZA2_FUZZ_TRACE=1    print each case's number and keep its input in fuzz-input.bin
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UDIBitmap.h"
 #include "dib/UScreenColors.h"
@@ -22,6 +24,7 @@
 #include "imagepack/UResStream.h"
 #include "support/BmpBuilder.h"
 #include "support/JpegEncoder.h"
+#include "support/MetafileBuilder.h"
 #include "support/Mutator.h"
 #include "support/ResFileBuilder.h"
 #include "support/StreamBytes.h"
@@ -46,9 +49,7 @@ namespace {
 constexpr DWORD kSlowInputMs = 2000;
 constexpr int kDrawnSide = 64;   // larger images are loaded, not drawn
 constexpr WORD kBitmapType = 2;  // RT_BITMAP as a resource file stores it
-// Besides the decoded image itself, a load may hold a copy of it (the palette re-render) and
-// GDI's own decoding buffer of the same size while it runs.
-constexpr TByteCount kPeakAllowance = 4 * kMaxDecodedImageBytes;
+constexpr TByteCount kPeakAllowance = kMaxPictureMemory;
 
 std::uint32_t Setting(const char* name, std::uint32_t fallback)
 {
@@ -85,15 +86,14 @@ void DrawIfSmall(TGraphic& graphic)
     target.Canvas().StretchDraw(RECT{0, 0, 8, 8}, &graphic);
 }
 
-template <class Graphic, bool draw = true>
+template <class Graphic>
 bool LoadAndDraw(const std::string& data)
 {
     TMemoryStream stream;
     FillStream(stream, data);
     Graphic graphic;
     graphic.LoadFromStream(stream);
-    if (draw)
-        DrawIfSmall(graphic);
+    DrawIfSmall(graphic);
     return true;
 }
 
@@ -141,13 +141,56 @@ std::vector<std::string> RleBmps()
     return {RunLengths(8).File(), RunLengths(4).File()};
 }
 
-std::string PlaceableMetafile()
+// Draws a little of everything a picture may hold onto a recording device context.
+void DrawScene(HDC dc, bool enhanced)
+{
+    TOwnedPen pen(CreatePen(PS_DASH, 1, RGB(200, 0, 0)));
+    TOwnedBrush hatch(CreateHatchBrush(HS_CROSS, RGB(0, 90, 0)));
+    LOGFONTA face{};
+    face.lfHeight = -9;
+    TOwnedFont font(CreateFontIndirectA(&face));
+    TOwnedRegion region(CreateEllipticRgn(2, 2, 20, 14));
+    const std::string dib = SmallDib();
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    const POINT points[] = {{1, 1}, {30, 4}, {12, 18}, {3, 9}};
+    const INT counts[] = {3, 1};
+    SaveDC(dc);
+    SelectObject(dc, pen.Get());
+    SelectObject(dc, hatch.Get());
+    SelectObject(dc, font.Get());
+    Rectangle(dc, 0, 0, 20, 20);
+    Ellipse(dc, 4, 4, 36, 18);
+    Pie(dc, 2, 2, 30, 19, 0, 0, 30, 10);
+    Polygon(dc, points, 4);
+    PolyPolygon(dc, points, counts, 2);
+    Polyline(dc, points, 3);
+    TextOutA(dc, 3, 3, "Za2", 3);
+    FillRgn(dc, region.Get(), hatch.Get());
+    StretchDIBits(dc, 5, 5, 6, 4, 0, 0, 4, 2, dib.data() + info->bmiHeader.biSize, info,
+                  DIB_RGB_COLORS, SRCCOPY);
+    RestoreDC(dc, -1);
+    if (!enhanced)
+        return;
+    BeginPath(dc);
+    MoveToEx(dc, 1, 1, nullptr);
+    PolyBezierTo(dc, points + 1, 3);
+    EndPath(dc);
+    StrokeAndFillPath(dc);
+    SetGraphicsMode(dc, GM_ADVANCED);
+    const XFORM turn{0.8f, 0.6f, -0.6f, 0.8f, 4, 2};
+    SetWorldTransform(dc, &turn);
+    RoundRect(dc, 0, 0, 12, 9, 4, 4);
+}
+
+std::string PlaceableMetafile(bool scene)
 {
     HDC recorder = CreateMetaFileA(nullptr);
     SetWindowExtEx(recorder, 40, 20, nullptr);
     Rectangle(recorder, 0, 0, 20, 20);
     MoveToEx(recorder, 0, 0, nullptr);
     LineTo(recorder, 40, 20);
+    if (scene)
+        DrawScene(recorder, false);
     HMETAFILE recorded = CloseMetaFile(recorder);
     std::string bits(GetMetaFileBitsEx(recorded, 0, nullptr), '\0');
     GetMetaFileBitsEx(recorded, static_cast<UINT>(bits.size()), &bits[0]);
@@ -156,16 +199,60 @@ std::string PlaceableMetafile()
     return std::string(reinterpret_cast<const char*>(placeable), sizeof(placeable)) + bits;
 }
 
-std::string EnhancedMetafile()
+std::string EnhancedMetafile(bool scene)
 {
     RECT frame{0, 0, 1000, 500};
     HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
     Ellipse(recorder, 0, 0, 30, 15);
+    if (scene)
+        DrawScene(recorder, true);
     TOwnedEnhMetaFile made(CloseEnhMetaFile(recorder));
     std::string bits(GetEnhMetaFileBits(made.Get(), 0, nullptr), '\0');
     GetEnhMetaFileBits(made.Get(), static_cast<UINT>(bits.size()),
                        reinterpret_cast<BYTE*>(&bits[0]));
     return bits;
+}
+
+// The steering fields of a metafile: those of its header, and the first parameters of every
+// record, which hold the counts, indexes, offsets and coordinates.
+MutationSpots MetafileSpots(const std::string& seed, std::vector<size_t> header, size_t records,
+                            bool enhanced)
+{
+    constexpr size_t kFirstFields = 48;
+    const size_t step = enhanced ? 4 : 2, sizeUnit = enhanced ? 1 : 2;
+    for (size_t at = records; at + 8 <= seed.size();) {
+        DWORD size = 0;
+        std::memcpy(&size, seed.data() + at + (enhanced ? 4 : 0), sizeof(size));
+        size *= sizeUnit;
+        if (size < 6)
+            break;
+        for (size_t field = enhanced ? 4 : 6; field < std::min<size_t>(size, kFirstFields); field += step)
+            header.push_back(at + field);
+        at += size;
+    }
+    return {header, 0, seed.size(), 1 << 16};
+}
+
+// Shrunk into a few pixels, and at its own size (of which the target keeps a corner).
+void DrawMetafile(TGraphic& metafile)
+{
+    constexpr int kSmallSide = 8, kLargestSide = 256;
+    TBitmap target;
+    target.SetPixelFormat(TPixelFormat::Bit24);
+    target.SetSize(kSmallSide, kSmallSide);
+    target.Canvas().StretchDraw(RECT{0, 0, kSmallSide, kSmallSide}, &metafile);
+    target.SetSize(std::min(metafile.Width(), kLargestSide), std::min(metafile.Height(), kLargestSide));
+    target.Canvas().StretchDraw(RECT{0, 0, metafile.Width(), metafile.Height()}, &metafile);
+}
+
+bool LoadAndDrawMetafile(const std::string& data)
+{
+    TMemoryStream stream;
+    FillStream(stream, data);
+    TMetafile metafile;
+    metafile.LoadFromStream(stream);
+    DrawMetafile(metafile);
+    return true;
 }
 
 std::string IconFile()
@@ -224,7 +311,13 @@ std::vector<Parser> Parsers(const TempFolder& folder)
     const MutationSpots riff{{4, 16, 20}, 0, 32, 1 << 12};
     const MutationSpots jpeg{{}, 0, 200, 1};
     const MutationSpots icon{{6, 14, 18, 22, 26, 30, 42}, 0, 64, 1 << 12};
-    const MutationSpots metafile{{4, 28, 34, 40, 48}, 0, 80, 1 << 12};
+    const std::string windowsScene = PlaceableMetafile(true), enhancedScene = EnhancedMetafile(true);
+    // Placeable frame and inch; the header's size, object count and largest record.
+    const MutationSpots windows = MetafileSpots(windowsScene, {10, 14, 28, 32, 34}, 40, false);
+    // Bounds, frame, size, record count, handles, device and millimetre sizes.
+    const MutationSpots enhanced =
+        MetafileSpots(enhancedScene, {8, 16, 24, 28, 32, 36, 48, 52, 56, 72, 76, 80, 84},
+                      reinterpret_cast<const ENHMETAHEADER*>(enhancedScene.data())->nSize, true);
     auto toPacked = [](std::vector<std::string> files) {
         for (auto& file : files)
             file.erase(0, sizeof(BITMAPFILEHEADER));
@@ -292,9 +385,8 @@ std::vector<Parser> Parsers(const TempFolder& folder)
           EncodeJpeg(9, 9, JpegColours::Grey, [](int x, int) { return RGB(x * 28, 0, 0); })},
          jpeg, LoadAndDraw<TJPEGImage>},
         {"icon", {IconFile()}, icon, LoadAndDraw<TIcon>},
-        {"metafile", {PlaceableMetafile(), EnhancedMetafile()}, metafile,
-         // Only loaded: playing a picture with far-out coordinates is slow drawing, not parsing.
-         LoadAndDraw<TMetafile, false>},
+        {"Windows metafile", {PlaceableMetafile(false), windowsScene}, windows, LoadAndDrawMetafile},
+        {"enhanced metafile", {EnhancedMetafile(false), enhancedScene}, enhanced, LoadAndDrawMetafile},
     };
 }
 
@@ -311,6 +403,8 @@ TEST(PictureFuzz, MutatedInputsLoadOrFailWithoutCrashDelayOrOverBudgetMemory)
     for (const Parser& parser : Parsers(folder)) {
         if (only && *only && !std::strstr(parser.name, only))
             continue;
+        for (const std::string& unchanged : parser.seeds)   // the seeds themselves load
+            EXPECT_NO_THROW(parser.parse(unchanged)) << parser.name;
         Rng rng(seed);
         const DWORD start = GetTickCount();
         unsigned cases = 0, loaded = 0, refused = 0;
