@@ -3,13 +3,11 @@
 #include "app/AppStrings.h"
 #include "app/FMain.h"
 #include "app/FileReplace.h"
-#include "app/LocalFileTime.h"
 #include "app/Pathutil.h"
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
-#include "framework/core/FileHandle.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/ProgressBar.h"
 #include "framework/core/ResText.h"
@@ -82,8 +80,7 @@ void TfrmDoUpdate::UpdateFiles()
     if (count == 0)
         return;
     // A stamp that cannot be converted must stop the run before anything is written.
-    FILETIME stamp;
-    const bool stampable = LocalToFileTime(frmMain->TimeStamp(), stamp);
+    const TDateTime stamp = frmMain->TimeStamp();
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i)
         names.push_back(frmMain->UpdateItem(i));
@@ -98,62 +95,22 @@ void TfrmDoUpdate::UpdateFiles()
         ShowProgress(kStepsPerFile * i + 2);
         CheckWritable(path);
         ShowProgress(kStepsPerFile * i + 3);
-        files.Stage(names[i], work.Memory(), work.Size(), stampable ? &stamp : nullptr);
+        files.Stage(names[i], work.Memory(), work.Size(), &stamp);
     }
     work.Clear();
     files.Commit();
 }
 
-void TfrmDoUpdate::ReadPayload(TStream& dest, const std::string& resName, const char* resType)
+void TfrmDoUpdate::ReadPayload(TMemoryStream& dest, const std::string& resName,
+                               const char* resType)
 {
-    TResourceStream resource(GetModuleHandleA(nullptr), resName.c_str(), resType);
-    long size = 0;
-    if (!ReadContainerHeader(resource, size)) {
-        dest.CopyFrom(resource, 0);
-        return;
-    }
-    TMemoryStream decoded;
-    decoded.SetSize(size);
-    // The resource lies in memory: inflated in one pass straight into the file's block.
-    const long stream = resource.Position();
-    DecompressBlock(static_cast<const char*>(resource.Memory()) + stream,
-                    resource.Size() - stream, decoded.Memory(), size);
-    // An empty memory stream takes the decoded bytes as they are: copying a large file would
-    // cost as much time and memory again.
-    auto* memoryDest = dynamic_cast<TMemoryStream*>(&dest);
-    if (memoryDest && memoryDest->TakeOver(decoded)) {
-        memoryDest->SetPosition(size);  // as after a copy: positioned at the end
-        return;
-    }
-    // Dest takes the whole file at once: growing it chunk by chunk would move it again and
-    // again.
-    const long at = dest.Position();
-    dest.SetSize(at + size);
-    dest.SetPosition(at);
-    decoded.SetPosition(0);
-    dest.CopyFrom(decoded, 0);
+    ReadResourcePayload(dest, GetModuleHandleA(nullptr), resName.c_str(), resType);
 }
 
 void TfrmDoUpdate::CheckWritable(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && attributes > 0
-        && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (IsReadOnly(path))
         throw EReadOnly(path);
-}
-
-void TfrmDoUpdate::StampFile(const std::string& path)
-{
-    if (!FileExists(path))
-        return;
-    FILETIME stamp;
-    if (!LocalToFileTime(frmMain->TimeStamp(), stamp))
-        return;
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    // A file that cannot be opened keeps its time; nothing is reported.
-    if (file)
-        SetFileTime(file.Get(), nullptr, nullptr, &stamp);
 }
 
 void TfrmDoUpdate::ApplicationException(TObject*, const std::exception& e)

@@ -25,14 +25,15 @@ public:
     void ReadyNotifier1Ready(TObject* sender);
     void FormCloseQuery(TObject* sender, bool& canClose);
 
-    // Stages every file of the update list, then replaces all the targets or none.
+    // Stages every file of the update list, then replaces all the targets or none. Each staged
+    // file gets the release stamp through StampFile (LocalFileTime.h).
     void UpdateFiles();
-    // Appends the decoded contents of the named resource of the program's module to dest.
-    void ReadPayload(TStream& dest, const std::string& resName, const char* resType);
+    // Appends the decoded contents of the named resource of the program's module to dest
+    // (ReadResourcePayload, UZLIB.h).
+    void ReadPayload(TMemoryStream& dest, const std::string& resName, const char* resType);
+    // Raises EReadOnly when the file is read-only (IsReadOnly, FileReplace.h); a file held open
+    // is found when it is staged.
     void CheckWritable(const std::string& path);
-    // Sets an existing file's last-write time to the release stamp; quietly leaves it when the
-    // file cannot be opened.
-    void StampFile(const std::string& path);
     void ApplicationException(TObject* sender, const std::exception& e);
 
 protected:

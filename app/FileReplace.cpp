@@ -1,6 +1,7 @@
 #include "app/FileReplace.h"
 
 #include "app/FileSteps.h"
+#include "app/LocalFileTime.h"
 #include "app/Pathutil.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FileHandle.h"
@@ -17,7 +18,7 @@ namespace {
 
 // The staged file's name was found free, so it is made new: anything that took the name since
 // is not written through.
-void WriteWhole(const std::string& path, const void* data, long size, const FILETIME* stamp,
+void WriteWhole(const std::string& path, const void* data, long size, const TDateTime* stamp,
                 const std::string& target)
 {
     TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -30,7 +31,7 @@ void WriteWhole(const std::string& path, const void* data, long size, const FILE
         RaiseWriteError();
     // A stamp that cannot be set leaves the time of writing; that is not worth a failure.
     if (stamp)
-        SetFileTime(file.Get(), nullptr, nullptr, stamp);
+        StampFile(file.Get(), *stamp);
     // On the disk, stamp and all, before the swap begins; data still buffered may also fail to
     // reach a full disk only now.
     if (!FlushStep(file.Get(), path))
@@ -39,19 +40,13 @@ void WriteWhole(const std::string& path, const void* data, long size, const FILE
         RaiseWriteError();
 }
 
-// Splits a file's path into its folder and its name.
-void SplitPath(const std::string& path, std::string& folder, std::string& name)
-{
-    char full[MAX_PATH] = {};
-    char* namePart = nullptr;
-    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, &namePart);
-    if (n == 0 || n >= MAX_PATH || !namePart)
-        RaiseCreateError(path);
-    folder.assign(full, namePart - full);
-    name = namePart;
-}
-
 } // namespace
+
+bool IsReadOnly(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
 
 void RequireReplaceable(const std::string& target)
 {
@@ -73,7 +68,7 @@ TStagedFiles::~TStagedFiles()
 }
 
 void TStagedFiles::Stage(const std::string& name, const void* data, long size,
-                         const FILETIME* stamp)
+                         const TDateTime* stamp)
 {
     const std::string target = JoinPath(folder_, name);
     RequireReplaceable(target);
@@ -133,13 +128,4 @@ void TStagedFiles::Swap()
     if (journal_->UndoSwap().empty())
         journal_->EndSwap();
     RaiseCreateError(failed);
-}
-
-void ReplaceFileContents(const std::string& path, const void* data, long size)
-{
-    std::string folder, name;
-    SplitPath(path, folder, name);
-    TStagedFiles files(folder, {name});
-    files.Stage(name, data, size);
-    files.Commit();
 }

@@ -3,13 +3,13 @@
 // power cut at any instant leaves what the next run makes whole (UpdateRecovery.h).
 // Before the first new file is written, a journal (UpdateJournal.h) names every file the
 // update will make. Each new file is written completely into a staged file beside its target,
-// flushed and stamped through its own handle; only when every file is staged do they take their
-// targets' places, each replaced file kept under its backup name until all are in. A failure at
-// any point puts every target back as it was and leaves no file of the update's own behind;
-// when even that cannot be finished, the journal stays for the next run.
+// stamped through its own handle (StampFile, LocalFileTime.h) and flushed; only when every file
+// is staged do they take their targets' places, each replaced file kept under its backup name
+// until all are in. A failure at any point puts every target back as it was and leaves no file
+// of the update's own behind; when even that cannot be finished, the journal stays for the next
+// run.
 #include "app/UpdateJournal.h"
-
-#include <windows.h>
+#include "framework/core/DateTime.h"
 
 #include <memory>
 #include <string>
@@ -25,12 +25,12 @@ public:
     TStagedFiles(const TStagedFiles&) = delete;
     TStagedFiles& operator=(const TStagedFiles&) = delete;
 
-    // Writes the new contents of the named file beside it; stamp (UTC), when given, becomes its
-    // last-write time. Raises EFCreateError (the target's path) when the target is held open or
-    // the file cannot be created, EWriteError when writing or flushing fails (disk full). The
-    // target is not touched.
+    // Writes the new contents of the named file beside it; stamp (local time), when given,
+    // becomes its last-write time. Raises EFCreateError (the target's path) when the target is
+    // held open or the file cannot be created, EWriteError when writing or flushing fails (disk
+    // full). The target is not touched.
     void Stage(const std::string& name, const void* data, long size,
-               const FILETIME* stamp = nullptr);
+               const TDateTime* stamp = nullptr);
     // Puts every file in place (each must have been staged); on failure puts all back and raises
     // EFCreateError with the path that could not be replaced.
     void Commit();
@@ -45,9 +45,10 @@ private:
     std::unique_ptr<TUpdateJournal> journal_;
 };
 
-// Raises EFCreateError (target) when the file is there but held open by another program, so
-// that it cannot be replaced or removed.
+// The two reasons why a file cannot be replaced or removed, each found here only. The update
+// run asks for both (the progress dialog's CheckWritable, then Stage), and so does the recovery
+// of an interrupted update (UpdateRecovery.cpp) for every file it will touch.
+// True when path names something with the read-only attribute.
+bool IsReadOnly(const std::string& path);
+// Raises EFCreateError (target) when the file is there but held open by another program.
 void RequireReplaceable(const std::string& target);
-
-// One file replaced as a whole (a set of one).
-void ReplaceFileContents(const std::string& path, const void* data, long size);

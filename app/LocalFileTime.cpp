@@ -37,9 +37,11 @@ bool DatedLocalToUtc(TDatedConversion convert, const FILETIME& local, FILETIME& 
 
 } // namespace
 
-bool LocalToFileTime(TDateTime local, FILETIME& utc)
+bool StampFile(HANDLE file, TDateTime local)
 {
-    return LocalToFileTime(local, utc, DatedConversion());
+    FILETIME utc;
+    return LocalToFileTime(local, utc, DatedConversion())
+           && SetFileTime(file, nullptr, nullptr, &utc);
 }
 
 bool LocalToFileTime(TDateTime local, FILETIME& utc, TDatedConversion convert)

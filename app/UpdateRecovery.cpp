@@ -7,17 +7,12 @@
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 
-#include <windows.h>
-
 namespace {
 
 // A file that recovery will remove or rename: read-only or held open, it is reported by name.
 void RequireRemovable(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
+    if (IsReadOnly(path))
         throw EFCreateError(SReadOnlyFile, {path});
     RequireReplaceable(path);
 }

@@ -187,3 +187,20 @@ void DecompressBlock(const void* source, long sourceSize, void* dest, long count
     if (ret != Z_STREAM_END && zs.avail_out != 0)   // the source ran out before the end
         RaiseReadError();
 }
+
+void ReadResourcePayload(TMemoryStream& dest, HMODULE module, const char* name, const char* type)
+{
+    TResourceStream resource(module, name, type);
+    long size = 0;
+    if (!ReadContainerHeader(resource, size)) {
+        dest.CopyFrom(resource, 0);
+        return;
+    }
+    // Sized once to the file: growing it while decoding would move it again and again.
+    const long at = dest.Position();
+    dest.SetSize(at + size);
+    const long stream = resource.Position();
+    DecompressBlock(static_cast<const char*>(resource.Memory()) + stream,
+                    resource.Size() - stream, static_cast<char*>(dest.Memory()) + at, size);
+    dest.SetPosition(at + size);
+}

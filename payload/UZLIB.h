@@ -6,7 +6,7 @@
 //   offset 13   4 bytes  uncompressed size, signed 32-bit
 //   offset 17   rest     one zlib stream (RFC 1950: 2-byte header, deflate data, Adler-32)
 //
-// Callers' pattern (the update run and the compressed-bitmap loader):
+// A container in a stream (the compressed-bitmap loader's pattern):
 //   long size;
 //   if (ReadContainerHeader(source, size)) {
 //       TMemoryStream temp;
@@ -15,6 +15,8 @@
 //       temp.SetPosition(0);
 //       ...
 //   }
+// A container that lies in the program's resources (the update run's payload) is decoded in
+// place, in one pass, by ReadResourcePayload.
 #include "framework/core/Exception.h"
 #include "framework/core/Stream.h"
 
@@ -56,3 +58,9 @@ void DecompressContainer(TStream& source, TStream& dest, long count);
 // into a block of count bytes, in one pass without the chunk copies: the same failures
 // (EReadError when source ends first). dest holds partly decoded bytes after a failure.
 void DecompressBlock(const void* source, long sourceSize, void* dest, long count);
+
+// Writes the decoded contents of the named resource of module to dest at its position, which
+// ends after them: a container's file is decoded from the loaded image straight into dest's
+// block, sized once; any other resource is copied as it is stored. A missing resource raises
+// EResNotFound; decoding fails as DecompressBlock does, leaving a partly decoded file in dest.
+void ReadResourcePayload(TMemoryStream& dest, HMODULE module, const char* name, const char* type);

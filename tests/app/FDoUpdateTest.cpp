@@ -49,8 +49,9 @@ TEST_F(FDoUpdateTest, WritesAndStampsAllFourFilesWithTwelveProgressSteps)
 
     // The stamp step on its own, as on a file written by someone else.
     folder_.Write("OTHER.TXT", "x");
-    TfrmDoUpdate dialog(main_);
-    dialog.StampFile(folder_.File("OTHER.TXT"));
+    StampFile(TFileHandle(CreateFileA(folder_.File("OTHER.TXT").c_str(), GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING, 0, nullptr)).Get(),
+              main_->TimeStamp());
     EXPECT_EQ(kReleaseStamp, LocalStamp(folder_.File("OTHER.TXT")));
 }
 

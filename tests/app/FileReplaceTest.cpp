@@ -15,10 +15,19 @@ namespace {
 const std::string kOld = "old contents";
 const std::string kNew = "new contents, longer than the old";
 
-void ExpectCreateError(const std::string& path, const std::string& data)
+// One file replaced as the run replaces its files: a set of one.
+void Replace(const std::string& folder, const std::string& name, const std::string& data)
 {
+    TStagedFiles files(folder, {name});
+    files.Stage(name, data.data(), static_cast<long>(data.size()));
+    files.Commit();
+}
+
+void ExpectCreateError(const std::string& folder, const std::string& name, const std::string& data)
+{
+    const std::string path = folder + "\\" + name;
     try {
-        ReplaceFileContents(path, data.data(), static_cast<long>(data.size()));
+        Replace(folder, name, data);
         FAIL() << "no error for " << path;
     } catch (const EFCreateError& e) {
         EXPECT_EQ("ﾌｧｲﾙ " + path + " を作成できません", e.Message());
@@ -30,13 +39,11 @@ void ExpectCreateError(const std::string& path, const std::string& data)
 TEST(FileReplace, ReplacesExistingAndCreatesMissingFiles)
 {
     TempFolder folder;
-    std::string existing = folder.File("A.TXT");
     folder.Write("A.TXT", kOld);
-    ReplaceFileContents(existing, kNew.data(), static_cast<long>(kNew.size()));
+    Replace(folder.Path(), "A.TXT", kNew);
     EXPECT_EQ(kNew, folder.Read("A.TXT"));
 
-    std::string missing = folder.File("B.TXT");
-    ReplaceFileContents(missing, nullptr, 0);
+    Replace(folder.Path(), "B.TXT", "");
     EXPECT_EQ("", folder.Read("B.TXT"));
     EXPECT_EQ((std::vector<std::string>{"A.TXT", "B.TXT"}), folder.Names());
 }
@@ -48,12 +55,12 @@ TEST(FileReplace, FileInUseOrMissingFolderKeepsEverythingAsItWas)
     HANDLE held = CreateFileA(folder.File("PPR").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    ExpectCreateError(folder.File("PPR"), kNew);
+    ExpectCreateError(folder.Path(), "PPR", kNew);
     CloseHandle(held);
     EXPECT_EQ(kOld, folder.Read("PPR"));
     EXPECT_EQ(std::vector<std::string>{"PPR"}, folder.Names()); // no temporary file left
 
-    ExpectCreateError(folder.File("missing\\X.TXT"), kNew);
+    ExpectCreateError(folder.File("missing"), "X.TXT", kNew);
 }
 
 TEST(FileReplace, FullDiskKeepsTheOldFile)
@@ -65,7 +72,7 @@ TEST(FileReplace, FullDiskKeepsTheOldFile)
     folder.Write("EXE", kOld);
     std::string big(2 * 1024 * 1024, 'x'); // larger than the whole disk
     try {
-        ReplaceFileContents(folder.File("EXE"), big.data(), static_cast<long>(big.size()));
+        Replace(folder.Path(), "EXE", big);
         FAIL() << "no error on a full disk";
     } catch (const EWriteError& e) {
         EXPECT_EQ("ｽﾄﾘｰﾑへの書き込みｴﾗｰ", e.Message());

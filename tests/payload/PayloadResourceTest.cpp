@@ -27,7 +27,7 @@ Bytes FileBytes(const char* path)
     return Contents(m);
 }
 
-// ReadPayload's pattern (the progress dialog's).
+// The stream decoder's pattern (the compressed-bitmap loader's).
 Bytes DecodeResource(const char* resName, long* declared = nullptr)
 {
     TResourceStream r(GetModuleHandleA(nullptr), resName, MAKEINTRESOURCEA(10));
