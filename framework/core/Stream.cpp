@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <typeinfo>
 #include <vector>
 
 // ---- TStream ----
@@ -247,23 +246,6 @@ void TMemoryStream::Clear()
     SetCapacity(0);
     size_ = 0;
     position_ = 0;
-}
-
-bool TMemoryStream::TakeOver(TMemoryStream& source)
-{
-    if (&source == this || size_ != 0 || typeid(*this) != typeid(TMemoryStream)
-        || typeid(source) != typeid(TMemoryStream))
-        return false;
-    Clear();
-    SetPointer(source.Memory(), source.size_);
-    capacity_ = source.capacity_;
-    block_ = std::move(source.block_);
-    lock_ = std::move(source.lock_);
-    position_ = 0;
-    source.SetPointer(nullptr, 0);
-    source.capacity_ = 0;
-    source.position_ = 0;
-    return true;
 }
 
 void TMemoryStream::LoadFromStream(TStream& source)

@@ -101,11 +101,6 @@ public:
     void SetSize(long newSize) override;
 
     void Clear();
-    // Moves source's bytes into this empty stream without copying them; source is left empty.
-    // Only plain memory streams hand their buffers over (derived ones free them their own way):
-    // returns false, changing nothing, when either stream is of another kind or this one is not
-    // empty.
-    bool TakeOver(TMemoryStream& source);
     void LoadFromStream(TStream& source);
     void LoadFromFile(const std::string& path);
     long Capacity() const { return capacity_; }

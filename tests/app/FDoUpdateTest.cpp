@@ -1,7 +1,7 @@
 // The progress dialog's run into temporary folders: what lands on disk, the progress steps, and
 // every failure with the text the user sees; any failure leaves the old installation whole.
 #include "UpdateRunFixture.h"
-
+#include "support/ShortDateSetting.h"
 #include "app/FileSteps.h"
 #include "app/LocalFileTime.h"
 #include "app/UpdateJournal.h"
@@ -10,7 +10,6 @@
 #include "framework/core/FileHandle.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "support/ShortDateSetting.h"
 
 #include <cstdlib>
 #include <memory>
@@ -70,6 +69,7 @@ TEST_F(FDoUpdateTest, ReadOnlyHelpFileChangesNothingAndARetryThenSucceeds)
     EXPECT_EQ(mrCancel, Run());
     EXPECT_EQ("ファイルが読み取り専用になっているためアップデートできません\r\n" + hlp,
               OnlyBoxText());
+    ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(BoxWatcher::ExclamationIcon(), boxes_[0].icon);
     ExpectOldInstallation(folder_);
 

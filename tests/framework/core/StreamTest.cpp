@@ -28,32 +28,6 @@ TEST(StreamTest, MemoryStreamGrowsInWholeStepsOfGlobalMemory)
     EXPECT_EQ(0, m.Capacity());
 }
 
-TEST(StreamTest, EmptyMemoryStreamTakesAnotherOnesBytesAndLeavesItEmpty)
-{
-    TMemoryStream source;
-    source.WriteBuffer("payload", 7);
-    void* buffer = source.Memory();
-    TMemoryStream dest;
-    dest.SetSize(100);  // capacity without bytes is given up
-    dest.SetSize(0);
-    ASSERT_TRUE(dest.TakeOver(source));
-    EXPECT_EQ(buffer, dest.Memory()) << "the buffer moves, nothing is copied";
-    EXPECT_EQ(7, dest.Size());
-    EXPECT_EQ(0, dest.Position());
-    EXPECT_EQ("payload", std::string(static_cast<const char*>(dest.Memory()), 7));
-    EXPECT_EQ(0, source.Size());
-    EXPECT_EQ(nullptr, source.Memory());
-    source.WriteBuffer("again", 5);  // still usable
-    EXPECT_EQ(5, source.Size());
-
-    // A stream with bytes, or a stream taking itself, is left alone.
-    EXPECT_FALSE(dest.TakeOver(source));
-    EXPECT_EQ(7, dest.Size());
-    EXPECT_EQ(5, source.Size());
-    TMemoryStream empty;
-    EXPECT_FALSE(empty.TakeOver(empty));
-}
-
 TEST(StreamTest, ResourceStreamReadsInPlace)
 {
     HMODULE module = GetModuleHandleA(nullptr);

@@ -2,7 +2,6 @@
 #include "framework/win32/UGMEMStream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>
@@ -161,16 +160,3 @@ TEST(GMEMStream, UnlockableHandleGivesAnEmptyStreamThatRefusesToGrow)
     ExpectRefused([&] { stream.Write("a", 1); });
 }
 
-TEST(GMEMStream, ForeignBlocksAreNeverHandedToOrTakenByAPlainMemoryStream)
-{
-    ForeignBlock block;
-    TGMEMStream stream(block.get());
-    TMemoryStream plain;
-    EXPECT_FALSE(plain.TakeOver(stream)) << "the foreign block must stay with its stream";
-    EXPECT_EQ(0, plain.Size());
-    EXPECT_TRUE(stream.Attached());
-    plain.WriteBuffer("xy", 2);
-    plain.SetSize(0);
-    TGMEMStream own;
-    EXPECT_FALSE(own.TakeOver(plain));
-}
