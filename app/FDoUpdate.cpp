@@ -1,17 +1,17 @@
 #include "app/FDoUpdate.h"
 
 #include "app/AppStrings.h"
-#include "app/FMain.h"
 #include "app/FileReplace.h"
+#include "app/FMain.h"
 #include "app/Pathutil.h"
 #include "app/Rdynotfy.h"
 #include "app/UMessage.h"
+#include "payload/UZLIB.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/ProgressBar.h"
 #include "framework/core/ResText.h"
-#include "payload/UZLIB.h"
 
 #include <windows.h>
 

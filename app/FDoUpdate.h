@@ -3,8 +3,8 @@
 // it beside its target, stamped with the release time, three progress steps per file; then all
 // the files take their targets' places together, or, on any failure, none does. It closes with
 // OK, or reports the failure and closes with Cancel.
-#include "framework/core/Exception.h"
 #include "framework/ui/Form.h"
+#include "framework/core/Exception.h"
 #include "framework/core/Stream.h"
 
 #include <string>

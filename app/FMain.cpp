@@ -2,21 +2,21 @@
 
 #include "app/AppStrings.h"
 #include "app/UMessage.h"
+#include "imagepack/UMatrixImagePack.h"
+#include "dib/UDIBitmap.h"
+#include "dib/UScreenColors.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
-#include "framework/graphics/Bitmap.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/FocusKept.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
-#include "framework/win32/GdiHandle.h"
+#include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Palette.h"
+#include "framework/win32/GdiHandle.h"
 #include "framework/core/ResText.h"
 #include "framework/core/ScopeGuard.h"
-#include "dib/UScreenColors.h"
-#include "dib/UDIBitmap.h"
-#include "imagepack/UMatrixImagePack.h"
 
 std::string TargetFolder;
 TfrmMain* frmMain = nullptr;

@@ -2,8 +2,8 @@
 // The main window: the logo with the update and exit buttons. It holds the update list and the
 // release time stamp, and runs the update sequence (folder entry dialog, progress dialog,
 // success or failure message).
-#include "framework/core/DateTime.h"
 #include "framework/ui/Form.h"
+#include "framework/core/DateTime.h"
 
 #include <functional>
 #include <memory>

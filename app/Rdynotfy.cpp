@@ -1,7 +1,7 @@
 #include "app/Rdynotfy.h"
 
-#include "framework/ui/Form.h"
 #include "framework/layout/Layout.h"
+#include "framework/ui/Form.h"
 
 #include <windows.h>
 

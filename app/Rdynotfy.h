@@ -3,8 +3,8 @@
 // was made: with a form that is shown modally at once, when the form is on screen and its modal
 // loop runs. The signal is a right-button release posted at (0, 0) to the form, caught by a 1 x 1
 // non-windowed catcher in the form's top-left corner.
-#include "framework/core/Component.h"
 #include "framework/ui/Control.h"
+#include "framework/core/Component.h"
 #include "framework/core/Events.h"
 
 // Catches the posted signal; it paints nothing and adds nothing to its base.

@@ -1,8 +1,8 @@
 #include "app/UMessage.h"
 
-#include "framework/core/AnsiText.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/ModalBox.h"
+#include "framework/core/AnsiText.h"
 
 #include <windows.h>
 

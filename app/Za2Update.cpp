@@ -1,13 +1,13 @@
 // Program entry of the updater.
+#include "install/FInpPath.h"
 #include "app/DllSearch.h"
 #include "app/FDoUpdate.h"
 #include "app/FMain.h"
-#include "bitmap/USafetyBitmap.h"
-#include "dib/UScreenColors.h"
-#include "dib/UDIBitmap.h"
-#include "framework/ui/Application.h"
 #include "imagepack/UPictureEX.h"
-#include "install/FInpPath.h"
+#include "bitmap/USafetyBitmap.h"
+#include "dib/UDIBitmap.h"
+#include "dib/UScreenColors.h"
+#include "framework/ui/Application.h"
 
 #include <windows.h>
 

@@ -1,17 +1,17 @@
 #include "bitmap/USafetyBitmap.h"
 
 #include "dib/UCanvas.h"
-#include "dib/UScreenColors.h"
 #include "dib/UDIB.h"
+#include "dib/UScreenColors.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Palette.h"
 #include "framework/graphics/Picture.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/win32/WindowsFamily.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "framework/win32/WindowsFamily.h"
 
 #include <cstddef>
 #include <cstdlib>

@@ -3,15 +3,15 @@
 #include "bitmap/USafetyBitmap.h"
 
 #include "dib/UScreenColors.h"
+#include "payload/UZLIB.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
+#include "framework/win32/GdiHandle.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/ImageSize.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "framework/graphics/Canvas.h"
-#include "framework/graphics/Palette.h"
-#include "framework/win32/GdiHandle.h"
-#include "payload/UZLIB.h"
 
 #include <cstddef>
 #include <cstring>

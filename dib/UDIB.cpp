@@ -3,8 +3,8 @@
 #include "dib/UScreenColors.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Palette.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <cstdlib>
 #include <cstring>

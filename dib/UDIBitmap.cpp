@@ -2,13 +2,13 @@
 
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
+#include "framework/win32/WindowsFamily.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
 #include "framework/core/ResText.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "framework/win32/WindowsFamily.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -11,8 +11,8 @@
 // (EInvalidGraphic "ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です").
 #include "dib/UCanvas.h"
 #include "dib/UDIBInfo.h"
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

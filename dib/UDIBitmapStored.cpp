@@ -3,11 +3,11 @@
 #include "dib/UDIBitmap.h"
 
 #include "dib/UPackedDIB.h"
+#include "framework/win32/UGMEMStream.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "framework/win32/UGMEMStream.h"
 
 #include <cstring>
 #include <vector>

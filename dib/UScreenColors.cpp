@@ -2,8 +2,8 @@
 
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
 #include "framework/graphics/Palette.h"
+#include "framework/core/Exception.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
 

@@ -3,10 +3,10 @@
 // of a source picture, as pictures of their own, or drawn onto canvases. TImagePack derives
 // everything from three abstract operations (GetCount, GetImageRect, GetImage); concrete packs
 // supply them and call Change when their content changes.
+#include "imagepack/UNotifyList.h"
 #include "framework/core/Component.h"
 #include "framework/core/Events.h"
 #include "framework/core/Exception.h"
-#include "imagepack/UNotifyList.h"
 
 #include <windows.h>
 

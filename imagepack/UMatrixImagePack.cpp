@@ -1,9 +1,9 @@
 #include "imagepack/UMatrixImagePack.h"
 
 #include "dib/UScreenColors.h"
+#include "framework/layout/Layout.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/layout/Layout.h"
 #include "framework/graphics/Palette.h"
 
 #include <climits>

@@ -1,13 +1,13 @@
 #include "imagepack/UPictureEX.h"
 
+#include "imagepack/UResStream.h"
 #include "bitmap/USafetyBitmap.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Icon.h"
 #include "framework/graphics/Metafile.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 #include "framework/core/ScopeGuard.h"
 #include "framework/core/Stream.h"
-#include "imagepack/UResStream.h"
 
 #include <cstring>
 #include <memory>

@@ -5,8 +5,8 @@
 // TMetafile and "JPEG" resources TSafetyJPEGImage. The resource comes from the file beside the
 // executable when that file exists, otherwise from the program's own resources (TResStream).
 #include "framework/graphics/JPEGImage.h"
-#include "framework/core/Persistent.h"
 #include "framework/graphics/Picture.h"
+#include "framework/core/Persistent.h"
 
 #include <windows.h>
 

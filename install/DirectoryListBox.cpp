@@ -2,9 +2,9 @@
 
 #include "app/AppStrings.h"
 #include "app/Pathutil.h"
-#include "framework/core/FileHandle.h"
-#include "framework/win32/GdiHandle.h"
 #include "framework/layout/Layout.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/core/FileHandle.h"
 #include "framework/core/ResText.h"
 
 #include <windows.h>

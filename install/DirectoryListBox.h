@@ -3,9 +3,9 @@
 // drawn as a tree: each ancestor one step further in than its parent with an open folder, the
 // current folder likewise, its sub-folders one step further with a closed folder. Double-click
 // or Enter on an entry makes it the current folder.
+#include "install/FolderPicture.h"
 #include "framework/ui/Control.h"
 #include "framework/core/Exception.h"
-#include "install/FolderPicture.h"
 
 #include <functional>
 #include <string>

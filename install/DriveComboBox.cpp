@@ -1,8 +1,8 @@
 #include "install/DriveComboBox.h"
 
-#include "framework/core/ScopeGuard.h"
-#include "framework/layout/Layout.h"
 #include "install/DirectoryListBox.h"
+#include "framework/layout/Layout.h"
+#include "framework/core/ScopeGuard.h"
 
 #include <windows.h>
 

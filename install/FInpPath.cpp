@@ -1,23 +1,23 @@
 #include "install/FInpPath.h"
 
+#include "install/Filever.h"
+#include "install/FSelDir.h"
 #include "app/AppStrings.h"
 #include "app/FMain.h"
 #include "app/Pathutil.h"
+#include "app/UMessage.h"
 #include "app/UpdateJournal.h"
 #include "app/UpdateRecovery.h"
-#include "app/UMessage.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Bevel.h"
-#include "framework/graphics/Bitmap.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
-#include "framework/core/ResText.h"
-#include "install/FSelDir.h"
-#include "install/Filever.h"
+#include "framework/graphics/Bitmap.h"
 #include "framework/win32/RegistryKey.h"
+#include "framework/core/ResText.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
 #include "install/FSelDir.h"
 
+#include "install/DirectoryListBox.h"
+#include "install/DriveComboBox.h"
 #include "app/Pathutil.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
-#include "install/DirectoryListBox.h"
-#include "install/DriveComboBox.h"
 
 #include <windows.h>
 

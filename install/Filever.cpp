@@ -1,4 +1,5 @@
 #include "install/Filever.h"
+
 #include "framework/win32/SystemLibrary.h"
 
 #include <array>

@@ -6,10 +6,10 @@
 // Target: decoder / zlib <= 1.10 (median of the rounds).
 //
 //   payload_bench [MiB] [rounds]      defaults: 64 MiB, 7 rounds
-#include "framework/core/Stream.h"
-#include "framework/core/GlobalMemory.h"
-#include "payload/UZLIB.h"
 #include "BenchPayload.h"
+#include "payload/UZLIB.h"
+#include "framework/core/GlobalMemory.h"
+#include "framework/core/Stream.h"
 
 #include <windows.h>
 #include <zlib.h>

@@ -11,10 +11,10 @@
 //   update_bench [rounds]      default: 5 rounds
 #include "app/FDoUpdate.h"
 #include "app/FMain.h"
-#include "framework/core/FileHandle.h"
+#include "payload/UZLIB.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Edit.h"
-#include "payload/UZLIB.h"
+#include "framework/core/FileHandle.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -3,9 +3,9 @@
 #include "framework/graphics/BitmapCanvas.h"
 #include "framework/graphics/BitmapImage.h"
 #include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
 #include "framework/core/ScopeGuard.h"
 
 #include <algorithm>

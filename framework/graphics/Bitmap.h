@@ -10,9 +10,9 @@
 //
 // Handles handed out by Handle, MaskHandle and Palette stay the bitmap's; callers that keep one
 // beyond the next change take a copy. SetHandle takes ownership of its handle.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
 #include "framework/graphics/PixelFormat.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

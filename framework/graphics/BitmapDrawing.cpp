@@ -3,8 +3,8 @@
 
 #include "framework/graphics/BitmapImage.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/ScopeGuard.h"
 #include "framework/win32/GdiHandle.h"
+#include "framework/core/ScopeGuard.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "framework/graphics/BitmapImage.h"
 
+#include "framework/graphics/Palette.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
 
 #include <algorithm>
 #include <cstdlib>

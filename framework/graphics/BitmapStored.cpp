@@ -2,15 +2,15 @@
 // and bitmap resources.
 #include "framework/graphics/Bitmap.h"
 
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
-#include "framework/core/ScopeGuard.h"
-#include "framework/core/Stream.h"
 #include "framework/graphics/BitmapCanvas.h"
 #include "framework/graphics/BitmapImage.h"
 #include "framework/graphics/BmpFile.h"
 #include "framework/graphics/Palette.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 #include "framework/core/GlobalMemory.h"
+#include "framework/core/ScopeGuard.h"
+#include "framework/core/Stream.h"
 
 namespace {
 

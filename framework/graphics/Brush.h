@@ -1,8 +1,8 @@
 #pragma once
 // A brush description and the HBRUSH made from it. A Clear brush fills nothing and makes text
 // and hatch backgrounds transparent.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/GraphicsObject.h"
+#include "framework/win32/GdiHandle.h"
 
 enum class TBrushStyle { Solid, Clear };
 

@@ -1,8 +1,8 @@
 #include "framework/graphics/Canvas.h"
 
+#include "framework/graphics/Graphic.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Graphic.h"
 
 // ---- TCanvas ----
 

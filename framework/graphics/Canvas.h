@@ -7,11 +7,11 @@
 // Derived canvases supply their own DC on demand by overriding CreateHandle (which calls
 // SetHandle) and free it themselves (SetHandle(nullptr), then delete/release the DC).
 #include "framework/graphics/Brush.h"
-#include "framework/core/Events.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Pen.h"
-#include "framework/core/Persistent.h"
 #include "framework/win32/GdiHandle.h"
+#include "framework/core/Events.h"
+#include "framework/core/Persistent.h"
 
 #include <windows.h>
 

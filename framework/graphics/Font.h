@@ -1,8 +1,8 @@
 #pragma once
 // A font description and the HFONT made from it. The height is in pixels (negative: character
 // height without internal leading, as LOGFONT); Size is in points at PixelsPerInch.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/GraphicsObject.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <string>
 

@@ -12,9 +12,9 @@
 //       void Draw(TCanvas& canvas, const RECT& rect) override;
 //   };
 // and call Changed(this) after every change of the image.
+#include "framework/win32/GdiHandle.h"
 #include "framework/core/Events.h"
 #include "framework/core/Persistent.h"
-#include "framework/win32/GdiHandle.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // Icons: a graphic over an HICON. It loads .ico files (the image that best fits the standard
 // icon size and the screen's colours is chosen) and single icon images as RT_ICON resources
 // hold them. Icons are always transparent and cannot be resized.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 // picture frame of the metafile header in pixels of the device it was recorded for; SetWidth and
 // SetHeight change the size it is drawn at. Metafiles are transparent: what they do not paint
 // stays as it was.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/Graphic.h"
+#include "framework/win32/GdiHandle.h"
 
 class TMetafile : public TGraphic {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // A pen description and the HPEN made from it.
-#include "framework/win32/GdiHandle.h"
 #include "framework/graphics/GraphicsObject.h"
+#include "framework/win32/GdiHandle.h"
 
 enum class TPenStyle { Solid, Dash, Dot, DashDot, DashDotDot, Clear, InsideFrame };
 

@@ -1,10 +1,10 @@
 #include "framework/graphics/Picture.h"
 
 #include "framework/graphics/Bitmap.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Icon.h"
 #include "framework/graphics/Metafile.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
 
 #include <algorithm>

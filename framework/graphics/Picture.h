@@ -6,8 +6,8 @@
 // Registering a format:   TPicture::RegisterFileFormat("BMP", "Bitmaps", GraphicFactory<T>());
 // A later registration of the same extension (any case) replaces the earlier one.
 // At start the registry holds "BMP" (TBitmap), "ICO" (TIcon), "EMF" (TMetafile).
-#include "framework/core/Events.h"
 #include "framework/graphics/Graphic.h"
+#include "framework/core/Events.h"
 #include "framework/core/Persistent.h"
 
 #include <memory>

@@ -1,15 +1,14 @@
 // The toolkit's own component kinds and the properties that layouts may give them.
 #include "framework/layout/LayoutRegistry.h"
-
 #include "framework/ui/Bevel.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/Form.h"
-#include "framework/core/FrameworkStrings.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ProgressBar.h"
+#include "framework/core/FrameworkStrings.h"
 
 namespace {
 

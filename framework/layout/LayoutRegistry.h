@@ -1,9 +1,9 @@
 #pragma once
 // The component kinds that layouts may name, each with its properties, and their typed
 // registration (see Layout.h).
-#include "framework/core/Component.h"
 #include "framework/layout/LayoutContext.h"
 #include "framework/layout/LayoutParser.h"
+#include "framework/core/Component.h"
 
 #include <functional>
 #include <initializer_list>

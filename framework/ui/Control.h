@@ -2,10 +2,10 @@
 // Controls: the visible parts of a window. A TControl without a window of its own (label,
 // bevel, image) is painted by its parent and gets its mouse messages from it; a TWinControl is
 // a real Win32 window whose window text is its caption, so that tools find it by caption.
+#include "framework/graphics/Brush.h"
+#include "framework/graphics/Font.h"
 #include "framework/core/Component.h"
 #include "framework/core/Events.h"
-#include "framework/graphics/Font.h"
-#include "framework/graphics/Brush.h"
 
 #include <windows.h>
 

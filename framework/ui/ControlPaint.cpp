@@ -2,8 +2,8 @@
 // each in its own rectangle; and asking for a repaint.
 #include "framework/ui/Control.h"
 
-#include "framework/core/OwnedHandle.h"
 #include "framework/win32/GdiHandle.h"
+#include "framework/core/OwnedHandle.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Showing a form, its modal loop, and closing it.
 #include "framework/ui/Form.h"
 
-#include "framework/core/FrameworkStrings.h"
-#include "framework/core/ScopeGuard.h"
 #include "framework/ui/MessageLoop.h"
 #include "framework/ui/ThreadWindowsDisabled.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ScopeGuard.h"
 
 void TForm::VisibleChanged()
 {

@@ -1,7 +1,7 @@
 #include "framework/ui/ModalBox.h"
 
-#include "framework/core/ScopeGuard.h"
 #include "framework/ui/ThreadWindowsDisabled.h"
+#include "framework/core/ScopeGuard.h"
 
 int ShowModalBox(HWND owner, const std::string& text, const std::string& caption, UINT flags)
 {

@@ -1,7 +1,8 @@
 #include "framework/ui/ProgressBar.h"
+
+#include "framework/win32/SystemLibrary.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/win32/SystemLibrary.h"
 
 #include <commctrl.h>
 

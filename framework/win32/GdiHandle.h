@@ -1,9 +1,9 @@
 #pragma once
 // Owners of GDI objects and device contexts, all made of the one owner template: a handle is
 // released exactly once, on every path, by the one object that made or took it.
-#include <windows.h>
-
 #include "framework/core/OwnedHandle.h"
+
+#include <windows.h>
 
 // Raises EOutOfResources (the toolkit's "out of system resources" message) when GDI or USER
 // returned no object. Returns the handle (or its owner) otherwise.

@@ -1,4 +1,5 @@
 #include "framework/win32/SystemLibrary.h"
+
 #include "framework/win32/GdiHandle.h"
 
 #include <string>

@@ -2,10 +2,10 @@
 // it changes the whole process): a DLL beside the program or in the current folder is found by
 // name before it and not after it.
 #include "app/DllSearch.h"
+
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

@@ -1,15 +1,16 @@
 // The main window: its layout, its data (update list, time stamp) and the update sequence with
 // test dialogs in place of the folder entry and progress dialogs.
 #include "app/FMain.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/ui/Button.h"
-#include "framework/core/Exception.h"
-#include "framework/layout/Layout.h"
-#include "framework/ui/ImageControl.h"
+
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
-#include "framework/ui/Label.h"
 #include "support/ShortDateSetting.h"
+#include "framework/layout/Layout.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/ImageControl.h"
+#include "framework/ui/Label.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>
 

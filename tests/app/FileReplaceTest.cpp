@@ -1,10 +1,9 @@
 #include "app/FileReplace.h"
 
-#include "framework/core/Exception.h"
 #include "support/TempFolder.h"
+#include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // The low-colour conversion of the logo: on a palette screen the device bitmap it makes carries
 // the logo's own palette.
 #include "app/FMain.h"
+#include "imagepack/UPictureEX.h"
 #include "bitmap/USafetyBitmap.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/graphics/Picture.h"
-#include "imagepack/UPictureEX.h"
 #include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 // The ready notifier: one signal, inside the modal loop, before the form's first paint.
 #include "app/Rdynotfy.h"
+
+#include "support/FormTesting.h"
 #include "framework/layout/Layout.h"
 #include "framework/ui/Form.h"
-#include "support/FormTesting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "app/UMessage.h"
 
-#include "framework/ui/Application.h"
 #include "support/BoxWatcher.h"
+#include "framework/ui/Application.h"
 
 #include <gtest/gtest.h>
 

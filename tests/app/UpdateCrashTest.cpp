@@ -3,7 +3,6 @@
 // for byte and stamped, and no other file. The _win98 run's children run as the same program,
 // so both families go through the table.
 #include "UpdateRunFixture.h"
-
 #include "app/FileSteps.h"
 #include "app/UpdateRecovery.h"
 #include "framework/core/FileHandle.h"

@@ -1,9 +1,8 @@
 // The files the build carries (resources/payload/UpdateFiles.txt) are the ones the main window's
 // layout lists for the run, in the same order.
-#include "app/FMain.h"
-#include "support/FormTesting.h"
-
 #include "PayloadFiles.h"
+#include "support/FormTesting.h"
+#include "app/FMain.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,13 @@
 #pragma once
 // The progress dialog shown as the main window shows it, into a temporary folder that holds an
 // old installation; shared by the update run's test programs.
-#include "app/FDoUpdate.h"
-#include "app/FMain.h"
-#include "framework/ui/ProgressBar.h"
+#include "PayloadFiles.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 #include "support/TempFolder.h"
-
-#include "PayloadFiles.h"
+#include "app/FDoUpdate.h"
+#include "app/FMain.h"
+#include "framework/ui/ProgressBar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,20 +1,18 @@
 // The safety bitmap: masked drawing on screens and printers, the mask cache, tolerant loading of
 // damaged, run-length and compressed bitmaps, and the palette adjustment after every load.
-#include "bitmap/USafetyBitmap.h"
-
-#include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
-#include "framework/graphics/Picture.h"
-#include "framework/core/ResText.h"
-#include "framework/core/Stream.h"
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
 #include "support/TempFolder.h"
+#include "bitmap/USafetyBitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
+#include "framework/graphics/Picture.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ResText.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #include <winspool.h>
 

@@ -1,17 +1,15 @@
 // Shareable DIB copies of bitmaps: sections shared, device bitmaps extracted, drawing with
 // StretchDIBits and the row-by-row fallback.
+#include "support/BmpBuilder.h"
+#include "support/DrawTarget.h"
+#include "support/StreamBytes.h"
 #include "dib/UDIB.h"
-
 #include "dib/UScreenColors.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/win32/GdiHandle.h"
 #include "framework/core/Stream.h"
-#include "support/DrawTarget.h"
-#include "support/BmpBuilder.h"
-#include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>

@@ -1,20 +1,18 @@
 // The DIB-section graphic: its stream, stored and clipboard forms, its palette, drawing of the
 // part it shows, and conversion to and from framework bitmaps.
-#include "dib/UDIBitmap.h"
-
-#include "dib/UDIB.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
-#include "framework/core/ResText.h"
-#include "framework/core/Stream.h"
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
+#include "dib/UDIB.h"
+#include "dib/UDIBitmap.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ResText.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>

@@ -1,11 +1,9 @@
 // The memory-DC canvas: its reference device, its bitmap selection and the freeing of its DCs.
-#include "dib/UCanvas.h"
-
-#include "framework/win32/GdiHandle.h"
 #include "support/DrawTarget.h"
+#include "dib/UCanvas.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 namespace {

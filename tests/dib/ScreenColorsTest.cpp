@@ -1,17 +1,15 @@
 // Palette arrangement, RIFF palettes, the default palette, screen facts and part drawing.
-#include "dib/UScreenColors.h"
-
-#include "framework/graphics/Bitmap.h"
-#include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/win32/GdiHandle.h"
-#include "framework/win32/WindowsFamily.h"
-#include "framework/core/Stream.h"
 #include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
+#include "dib/UScreenColors.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/win32/WindowsFamily.h"
+#include "framework/core/Exception.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdlib>

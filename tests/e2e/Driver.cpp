@@ -250,6 +250,11 @@ bool WaitEnabled(HWND window, bool wanted, DWORD timeoutMs)
     return IsWindowEnabled(window) != FALSE;
 }
 
+bool WaitVisible(HWND window, DWORD timeoutMs)
+{
+    return PollUntil(timeoutMs, [&] { return IsWindowVisible(window) != FALSE; });
+}
+
 bool SaveWindowShot(HWND window, const std::string& bmpPath)
 {
     RECT r;

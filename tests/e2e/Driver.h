@@ -61,6 +61,8 @@ void Click(HWND button);                          // posted BM_CLICK
 void TypeText(HWND edit, const std::string& text); // WM_SETTEXT
 // Waits until the window's enabled state is as wanted; returns the final state.
 bool WaitEnabled(HWND window, bool wanted, DWORD timeoutMs = 3000);
+// Waits until the window is shown; true when it is.
+bool WaitVisible(HWND window, DWORD timeoutMs = 3000);
 
 // Saves the window as it is on screen as a 24-bit BMP file.
 bool SaveWindowShot(HWND window, const std::string& bmpPath);

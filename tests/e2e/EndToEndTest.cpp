@@ -1,13 +1,12 @@
 // The updater as a user meets it: the real program, started as a process of its own, driven
 // through its windows by their captions, with the results checked on disk.
-#include "e2e/Driver.h"
-#include "framework/win32/GdiHandle.h"
+#include "PayloadFiles.h"
+#include "UpdaterCopy.h"
 #include "support/BmpBuilder.h"
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
-#include "UpdaterCopy.h"
-
-#include "PayloadFiles.h"
+#include "e2e/Driver.h"
+#include "framework/win32/GdiHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -116,17 +115,18 @@ protected:
         app_->Dismiss(box);
     }
 
-    bool MainIsIdle() const
+    // Both buttons shown; waits a moment for it, as the clicks that close dialogs are posted.
+    bool MainIsIdle(DWORD waitMs = 0) const
     {
         HWND update = FindControl(main_, kUpdate);
         HWND exit = FindControl(main_, kExit);
-        return update && exit && IsWindowVisible(update) && IsWindowVisible(exit);
+        return update && exit && WaitVisible(update, waitMs) && WaitVisible(exit, waitMs);
     }
 
     void ExitFromIdle()
     {
         ASSERT_TRUE(app_->WaitForWindowWith(kTitle, kUpdate));
-        EXPECT_TRUE(MainIsIdle());
+        EXPECT_TRUE(MainIsIdle(AppUnderTest::WaitMs()));
         Click(FindControl(main_, kExit));
         EXPECT_EQ(0u, app_->WaitForExit());
     }

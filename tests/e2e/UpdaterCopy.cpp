@@ -1,4 +1,5 @@
 #include "UpdaterCopy.h"
+
 #include "e2e/Driver.h"
 
 #include <windows.h>

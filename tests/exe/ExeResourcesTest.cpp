@@ -3,7 +3,6 @@
 #include "install/Filever.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdlib>

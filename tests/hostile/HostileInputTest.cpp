@@ -1,22 +1,21 @@
 // Small inputs that claim huge or impossible contents: each is refused with its format's message
 // before anything is allocated for what it claims. Runs in a process of its own (ctest
 // hostile_tests_input), so that the process's memory peak still shows any allocation.
-#include "bitmap/USafetyBitmap.h"
-#include "dib/UDIBitmap.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Icon.h"
-#include "framework/graphics/JPEGImage.h"
-#include "framework/graphics/Metafile.h"
-#include "framework/core/ResText.h"
-#include "framework/core/Stream.h"
 #include "support/BmpBuilder.h"
 #include "support/JpegEncoder.h"
 #include "support/StreamBytes.h"
+#include "bitmap/USafetyBitmap.h"
+#include "dib/UDIBitmap.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Icon.h"
+#include "framework/graphics/JPEGImage.h"
+#include "framework/graphics/Metafile.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
+#include "framework/core/ResText.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #include <psapi.h>
 

@@ -1,14 +1,14 @@
 // Metafiles whose records GDI would play to a crash, a hang or a huge allocation: one table of
 // crafted records a family, each refused on load with the invalid-metafile message, and small
 // valid pictures of the same records that still load and draw.
+#include "support/DrawTarget.h"
+#include "support/MetafileBuilder.h"
+#include "support/StreamBytes.h"
+#include "framework/graphics/Metafile.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/ResText.h"
 #include "framework/core/Stream.h"
-#include "framework/graphics/Metafile.h"
-#include "support/DrawTarget.h"
-#include "support/MetafileBuilder.h"
-#include "support/StreamBytes.h"
 
 #include <gtest/gtest.h>
 

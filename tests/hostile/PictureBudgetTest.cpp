@@ -1,19 +1,18 @@
 // The largest pictures the decoded-pixel budget accepts, of each raster kind, loaded and drawn:
 // the process's memory peak stays within what one picture may cost. A run of its own (ctest
 // hostile_tests_budget), so that the peak is this test's.
-#include "bitmap/USafetyBitmap.h"
-#include "dib/UDIBitmap.h"
-#include "framework/core/ImageSize.h"
-#include "framework/core/Stream.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/graphics/Canvas.h"
-#include "framework/graphics/JPEGImage.h"
 #include "support/BmpBuilder.h"
 #include "support/JpegEncoder.h"
 #include "support/StreamBytes.h"
+#include "bitmap/USafetyBitmap.h"
+#include "dib/UDIBitmap.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/JPEGImage.h"
+#include "framework/core/ImageSize.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #include <psapi.h>
 

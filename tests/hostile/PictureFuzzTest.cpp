@@ -9,19 +9,6 @@
 //                       ZA2_FUZZ_CASES=100000 ZA2_FUZZ_ONLY=metafile through cmake/wine-run)
 //   ZA2_FUZZ_ONLY=text  only the parsers whose name contains text
 //   ZA2_FUZZ_TRACE=1    print each case's number and keep its input in fuzz-input.bin
-#include "bitmap/USafetyBitmap.h"
-#include "dib/UDIBitmap.h"
-#include "dib/UScreenColors.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/win32/GdiHandle.h"
-#include "framework/graphics/Icon.h"
-#include "framework/core/ImageSize.h"
-#include "framework/graphics/JPEGImage.h"
-#include "framework/graphics/Metafile.h"
-#include "framework/core/Stream.h"
-#include "imagepack/UResStream.h"
 #include "support/BmpBuilder.h"
 #include "support/JpegEncoder.h"
 #include "support/MetafileBuilder.h"
@@ -29,9 +16,21 @@
 #include "support/ResFileBuilder.h"
 #include "support/StreamBytes.h"
 #include "support/TempFolder.h"
+#include "imagepack/UResStream.h"
+#include "bitmap/USafetyBitmap.h"
+#include "dib/UDIBitmap.h"
+#include "dib/UScreenColors.h"
+#include "framework/graphics/Bitmap.h"
+#include "framework/graphics/Canvas.h"
+#include "framework/graphics/Icon.h"
+#include "framework/graphics/JPEGImage.h"
+#include "framework/graphics/Metafile.h"
+#include "framework/win32/GdiHandle.h"
+#include "framework/core/Exception.h"
+#include "framework/core/ImageSize.h"
+#include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #include <psapi.h>
 

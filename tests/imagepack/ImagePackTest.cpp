@@ -1,11 +1,10 @@
 // The image pack base: change notification, index checks, drawing geometry and the refusals of
 // a pack that keeps the base setters.
+#include "support/DrawTarget.h"
 #include "imagepack/UImagePack.h"
-
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/graphics/Picture.h"
-#include "support/DrawTarget.h"
 
 #include <gtest/gtest.h>
 

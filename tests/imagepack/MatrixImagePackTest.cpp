@@ -1,16 +1,15 @@
 // The matrix image pack: cell geometry, cells as pictures and drawings, invalid numbers, change
 // reports, and cells of palette bitmaps on palette screens.
 #include "support/BmpBuilder.h"
-#include "support/StreamBytes.h"
 #include "support/DrawTarget.h"
-
+#include "support/StreamBytes.h"
+#include "imagepack/UMatrixImagePack.h"
 #include "bitmap/USafetyBitmap.h"
 #include "dib/UScreenColors.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/graphics/Icon.h"
 #include "framework/core/Stream.h"
-#include "imagepack/UMatrixImagePack.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
 // A matrix image pack declared in a window layout: the loader's names arrive while the layout
 // is read, the picture loads once loading ends, and a missing resource fails the form.
 #include "support/FormTesting.h"
-
-#include "bitmap/USafetyBitmap.h"
-#include "framework/core/Exception.h"
 #include "imagepack/UMatrixImagePack.h"
+#include "bitmap/USafetyBitmap.h"
 #include "framework/layout/Layout.h"
+#include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,21 +1,19 @@
 // Pictures loaded from resources: the module's LOGO, a resource file beside the program, the
 // graphic class chosen by type, custom loaders, reloading on name changes, and assignment.
-#include "support/ResFileBuilder.h"
 #include "support/BmpBuilder.h"
 #include "support/JpegEncoder.h"
+#include "support/ResFileBuilder.h"
 #include "support/StreamBytes.h"
-
+#include "imagepack/UPictureEX.h"
 #include "bitmap/USafetyBitmap.h"
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
 #include "framework/core/Exception.h"
 #include "framework/core/Stream.h"
-#include "imagepack/UPictureEX.h"
-
-#include <cstdio>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 using namespace resfile;

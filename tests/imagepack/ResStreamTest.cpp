@@ -2,11 +2,10 @@
 // entries are found by ordinal or by name without case; damaged files fail, never hang.
 #include "support/ResFileBuilder.h"
 #include "support/TempFolder.h"
-
+#include "imagepack/UResStream.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
 #include "framework/core/Stream.h"
-#include "imagepack/UResStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,22 +1,21 @@
 // The three dialogs made from their real layout resources, each checked against its layout
 // table: the window (caption, client size, border, icons, always-on-top, centring, font) and
 // every component (kind, parent, position, size, caption, tab order and its other settings).
+#include "support/FormTesting.h"
+#include "support/SavedSettings.h"
+#include "support/TempFolder.h"
+#include "install/DirectoryListBox.h"
+#include "install/DriveComboBox.h"
+#include "install/FInpPath.h"
+#include "install/FSelDir.h"
 #include "app/FDoUpdate.h"
 #include "framework/ui/Bevel.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Label.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ProgressBar.h"
-#include "install/DirectoryListBox.h"
-#include "install/DriveComboBox.h"
-#include "install/FInpPath.h"
-#include "install/FSelDir.h"
-#include "support/FormTesting.h"
-#include "support/SavedSettings.h"
-#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <memory>

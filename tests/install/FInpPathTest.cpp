@@ -2,17 +2,16 @@
 // folder, the start button and target folder after each change, and the version gate.
 #include "install/FInpPath.h"
 
-#include "app/FMain.h"
-#include "framework/graphics/Bitmap.h"
-#include "framework/ui/Button.h"
-#include "framework/ui/Edit.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 #include "support/SavedSettings.h"
 #include "support/TempFolder.h"
+#include "app/FMain.h"
+#include "framework/ui/Button.h"
+#include "framework/ui/Edit.h"
+#include "framework/graphics/Bitmap.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

@@ -2,15 +2,14 @@
 // from folders that cannot be entered, the linked drive list, and confirming.
 #include "install/FSelDir.h"
 
-#include "framework/ui/Button.h"
-#include "install/DirectoryListBox.h"
-#include "install/DriveComboBox.h"
 #include "support/BoxWatcher.h"
 #include "support/FormTesting.h"
 #include "support/TempFolder.h"
+#include "install/DirectoryListBox.h"
+#include "install/DriveComboBox.h"
+#include "framework/ui/Button.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <memory>

@@ -3,7 +3,6 @@
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

@@ -9,7 +9,6 @@
 #include "support/Mutator.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdio>

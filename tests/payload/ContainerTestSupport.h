@@ -1,8 +1,8 @@
 #pragma once
 // Helpers of the payload tests: containers made in the test with zlib, and streams that
 // watch or misbehave.
-#include "framework/core/Stream.h"
 #include "payload/UZLIB.h"
+#include "framework/core/Stream.h"
 
 #include <zlib.h>
 

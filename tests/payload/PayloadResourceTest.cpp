@@ -4,7 +4,6 @@
 #include "PayloadFiles.h"
 
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>

@@ -1,7 +1,6 @@
 // The test machine itself: a misconfigured Wine prefix must fail here, loudly, instead of
 // turning every Japanese text into '?'.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

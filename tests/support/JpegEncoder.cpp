@@ -1,8 +1,9 @@
 #include "support/JpegEncoder.h"
 
+#include <jpeglib.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 
 namespace {
 

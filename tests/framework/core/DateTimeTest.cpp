@@ -1,7 +1,8 @@
 // The locale-aware text-to-date-time conversion, under the user's short-date settings.
 #include "framework/core/DateTime.h"
-#include "framework/core/Exception.h"
+
 #include "support/ShortDateSetting.h"
+#include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>
 

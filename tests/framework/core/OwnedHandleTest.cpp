@@ -1,4 +1,5 @@
 #include "framework/core/OwnedHandle.h"
+
 #include "framework/core/ScopeGuard.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Memory streams on global memory, resource streams read in place, and the stream errors'
 // messages.
 #include "framework/core/Stream.h"
+
 #include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>

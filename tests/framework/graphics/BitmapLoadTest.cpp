@@ -1,12 +1,12 @@
 // Reading and writing BMP streams: header variants, short and oversized fields, round trips.
+#include "framework/graphics/Bitmap.h"
+
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
-
-#include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
+#include "framework/graphics/Palette.h"
 #include "framework/core/Exception.h"
 #include "framework/core/FrameworkStrings.h"
-#include "framework/graphics/Palette.h"
 #include "framework/core/ResText.h"
 #include "framework/core/Stream.h"
 

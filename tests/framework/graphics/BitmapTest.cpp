@@ -1,12 +1,12 @@
 // Bitmaps in use: shared images, palettes, formats, transparency, scan lines.
-#include "support/DrawTarget.h"
-#include "support/BmpBuilder.h"
-#include "support/StreamBytes.h"
-
 #include "framework/graphics/Bitmap.h"
+
+#include "support/BmpBuilder.h"
+#include "support/DrawTarget.h"
+#include "support/StreamBytes.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
 #include "framework/graphics/Palette.h"
+#include "framework/core/Exception.h"
 #include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>

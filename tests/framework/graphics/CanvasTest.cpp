@@ -1,11 +1,11 @@
 // Canvases: borrowed DCs come back as they were, tools follow their changes, derived canvases
 // supply their own DCs.
-#include "support/DrawTarget.h"
-
-#include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
+
+#include "support/DrawTarget.h"
+#include "framework/graphics/Bitmap.h"
 #include "framework/win32/GdiHandle.h"
+#include "framework/core/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Icons and enhanced metafiles made in the test, loaded from streams and drawn.
+#include "framework/graphics/Icon.h"
+
 #include "support/DrawTarget.h"
 #include "support/StreamBytes.h"
-
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/graphics/Icon.h"
 #include "framework/graphics/Metafile.h"
 #include "framework/graphics/Picture.h"
+#include "framework/core/Exception.h"
 #include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>

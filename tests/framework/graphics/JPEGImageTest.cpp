@@ -1,12 +1,12 @@
 // JPEG graphics: images encoded here with the JPEG library decode to their pixels; damaged data
 // fails with EInvalidGraphic and leaves the graphic as it was.
+#include "framework/graphics/JPEGImage.h"
+
 #include "support/DrawTarget.h"
 #include "support/JpegEncoder.h"
 #include "support/StreamBytes.h"
-
 #include "framework/graphics/Bitmap.h"
 #include "framework/core/Exception.h"
-#include "framework/graphics/JPEGImage.h"
 #include "framework/core/Stream.h"
 
 #include <gtest/gtest.h>

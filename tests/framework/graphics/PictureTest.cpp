@@ -1,14 +1,14 @@
 // Pictures: ownership and copies of graphics, change reports, the format registry, stored data.
+#include "framework/graphics/Picture.h"
+
 #include "support/BmpBuilder.h"
 #include "support/StreamBytes.h"
-
 #include "framework/graphics/Bitmap.h"
 #include "framework/graphics/Canvas.h"
-#include "framework/core/Exception.h"
-#include "framework/core/FrameworkStrings.h"
 #include "framework/graphics/Icon.h"
 #include "framework/graphics/Metafile.h"
-#include "framework/graphics/Picture.h"
+#include "framework/core/Exception.h"
+#include "framework/core/FrameworkStrings.h"
 #include "framework/core/ResText.h"
 #include "framework/core/Stream.h"
 

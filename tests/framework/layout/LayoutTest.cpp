@@ -1,15 +1,16 @@
 // Forms built from layout texts: what the layout declares is what the windows show, and names
 // the layout does not know are errors with a clear message.
+#include "framework/layout/Layout.h"
+
+#include "support/BoxWatcher.h"
+#include "support/FormTesting.h"
 #include "framework/ui/Bevel.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/ImageControl.h"
 #include "framework/ui/Label.h"
-#include "framework/layout/Layout.h"
 #include "framework/ui/Panel.h"
 #include "framework/ui/ProgressBar.h"
-#include "support/BoxWatcher.h"
-#include "support/FormTesting.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

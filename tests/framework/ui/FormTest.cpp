@@ -1,11 +1,11 @@
 // Forms at run time: the modal loop, the close query, the dialog keys, mouse messages for
 // controls without a window, and failures of handlers reaching the application's report.
+#include "support/BoxWatcher.h"
+#include "support/FormTesting.h"
+#include "framework/layout/Layout.h"
 #include "framework/ui/Button.h"
 #include "framework/ui/Edit.h"
 #include "framework/ui/Label.h"
-#include "framework/layout/Layout.h"
-#include "support/BoxWatcher.h"
-#include "support/FormTesting.h"
 
 #include <gtest/gtest.h>
 
