@@ -75,15 +75,13 @@ void TfrmDoUpdate::ShowProgress(int position)
 void TfrmDoUpdate::UpdateFiles()
 {
     TMemoryStream work;
-    const int count = frmMain->UpdateCount();
+    const std::vector<std::string> names = frmMain->UpdateList();
+    const int count = static_cast<int>(names.size());
     ProgressBar1->SetMax(kStepsPerFile * count);
     if (count == 0)
         return;
     // A stamp that cannot be converted must stop the run before anything is written.
     const TDateTime stamp = frmMain->TimeStamp();
-    std::vector<std::string> names;
-    for (int i = 0; i < count; ++i)
-        names.push_back(frmMain->UpdateItem(i));
     // Nothing is replaced until every file is staged: a failure on any file must not leave a
     // mixed installation, which the version gate would then refuse to repair.
     TStagedFiles files(TargetFolder, names);

@@ -142,6 +142,14 @@ std::string TfrmMain::UpdateItem(int index) const
     return meUpdateObject->Line(index);
 }
 
+std::vector<std::string> TfrmMain::UpdateList() const
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < UpdateCount(); ++i)
+        names.push_back(UpdateItem(i));
+    return names;
+}
+
 TDateTime TfrmMain::TimeStamp() const
 {
     // The release's own constant, read in its own order: a user's day-first or dotted date

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TBitBtn;
 class TImage;
@@ -42,6 +43,8 @@ public:
     int UpdateCount() const;
     // Line index (from 0) of the update list.
     std::string UpdateItem(int index) const;
+    // The whole update list, in order.
+    std::vector<std::string> UpdateList() const;
     // The release time stamp, local time, read as year/month/day whatever the user's date
     // format; EConvertError when it does not scan.
     TDateTime TimeStamp() const;

@@ -61,15 +61,6 @@ std::string ExpandProgramFiles()
     return text == kProgramFilesExpression ? std::string() : text;
 }
 
-// The files the update writes, as the main window lists them; none without a main window.
-std::vector<std::string> UpdateNames()
-{
-    std::vector<std::string> names;
-    for (int i = 0; frmMain && i < frmMain->UpdateCount(); ++i)
-        names.push_back(frmMain->UpdateItem(i));
-    return names;
-}
-
 } // namespace
 
 TfrmInputPath::TfrmInputPath(TComponent* owner) : TForm(owner)
@@ -151,7 +142,8 @@ void TfrmInputPath::FormCloseQuery(TObject*, bool& canClose)
     if (!BitBtn2->Enabled())
         return;
     // An update cut short by a crash is first made whole, then the installed release is read.
-    RecoverInterruptedUpdate(TargetFolder, UpdateNames());
+    RecoverInterruptedUpdate(TargetFolder,
+                             frmMain ? frmMain->UpdateList() : std::vector<std::string>());
     Edit1Change(this);
     if (!BitBtn2->Enabled())
         return;
